@@ -1,0 +1,55 @@
+#include "Database.h"
+
+#include "OdbcDiagnostics.h"
+#include "OdbcText.h"
+#include "Recordset.h"
+
+#include <sqlext.h>
+
+namespace kestrelon {
+
+Database::Database(std::shared_ptr<Engine> engine, std::unique_ptr<odbc::Handle> connection,
+                   QString dataSourceName, QString secret)
+    : engine_(std::move(engine)), connection_(std::move(connection)),
+      name_(std::move(dataSourceName)), secret_(std::move(secret))
+{
+}
+
+std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName, CursorType type)
+{
+    return std::make_shared<Recordset>(shared_from_this(),
+                                       QStringLiteral("SELECT * FROM ") + rowSetName, type);
+}
+
+bool Database::hasRowSet(const QString &rowSetName)
+{
+    SQLHSTMT raw = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, handle(), &raw)))
+        throw odbc::diagnosticError(SQL_HANDLE_DBC, handle(),
+                                    QStringLiteral("Cannot read the catalogue"), secret_);
+    const odbc::Handle statement(SQL_HANDLE_STMT, raw);
+    auto types = odbc::toWide(QStringLiteral("TABLE,VIEW"));
+    if (!SQL_SUCCEEDED(SQLTablesW(raw, nullptr, 0, nullptr, 0, nullptr, 0, types.data(), SQL_NTS)))
+        throw odbc::diagnosticError(SQL_HANDLE_STMT, raw,
+                                    QStringLiteral("Cannot read the catalogue"), secret_);
+    for (;;) {
+        const SQLRETURN rc = SQLFetch(raw);
+        if (rc == SQL_NO_DATA)
+            return false;
+        if (!SQL_SUCCEEDED(rc))
+            throw odbc::diagnosticError(SQL_HANDLE_STMT, raw,
+                                        QStringLiteral("Cannot read the catalogue"), secret_);
+        SQLWCHAR name[256] = {};
+        SQLLEN length = 0;
+        constexpr SQLUSMALLINT tableNameColumn = 3;
+        if (SQL_SUCCEEDED(
+                SQLGetData(raw, tableNameColumn, SQL_C_WCHAR, name, sizeof name, &length)) &&
+            length > 0) {
+            const qsizetype units = qMin<qsizetype>(length / 2, qsizetype(std::size(name)) - 1);
+            if (odbc::fromWide(name, units).compare(rowSetName, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+    }
+}
+
+} // namespace kestrelon

@@ -1,0 +1,152 @@
+#include "FieldValue.h"
+
+#include "Error.h"
+#include "NumberText.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace kestrelon {
+
+namespace {
+
+// Whole and fractional numbers compared exactly, without the rounding a
+// plain conversion of a large whole number to double would bring.
+bool sameNumber(const Number &a, const Number &b)
+{
+    if (a.isWhole && b.isWhole)
+        return a.whole == b.whole;
+    if (!a.isWhole && !b.isWhole)
+        return a.fractional == b.fractional;
+    const qint64 whole = a.isWhole ? a.whole : b.whole;
+    const double fractional = a.isWhole ? b.fractional : a.fractional;
+    constexpr double twoTo63 = 9223372036854775808.0;
+    if (!(fractional >= -twoTo63 && fractional < twoTo63) || std::trunc(fractional) != fractional)
+        return false;
+    return static_cast<qint64>(fractional) == whole;
+}
+
+std::optional<Number> numberOf(const FieldValue &value)
+{
+    switch (value.kind()) {
+    case FieldValue::Kind::Whole:
+        return Number::ofWhole(value.wholeNumber());
+    case FieldValue::Kind::Fractional:
+        return Number::ofFractional(value.fractionalNumber());
+    default:
+        return parseNumber(value.toText());
+    }
+}
+
+bool isTextual(const FieldValue &value)
+{
+    return value.kind() == FieldValue::Kind::Text || value.kind() == FieldValue::Kind::Empty;
+}
+
+} // namespace
+
+QString fractionalText(double number)
+{
+    if (std::isnan(number))
+        return QStringLiteral("NaN");
+    if (std::isinf(number))
+        return number > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
+    if (number == 0)
+        return QStringLiteral("0");
+    const double magnitude = std::fabs(number);
+    const bool plain = magnitude >= 1e-5 && magnitude < 1e15;
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, number,
+                      plain ? std::chars_format::fixed : std::chars_format::scientific);
+    return QString::fromLatin1(buffer, int(result.ptr - buffer));
+}
+
+QString FieldValue::toText() const
+{
+    switch (kind()) {
+    case Kind::Empty:
+    case Kind::Null:
+        return {};
+    case Kind::Whole:
+        return QString::number(wholeNumber());
+    case Kind::Fractional:
+        return fractionalText(fractionalNumber());
+    case Kind::Text:
+        return std::get<QString>(value_);
+    }
+    return {};
+}
+
+FieldValue concat(const FieldValue &a, const FieldValue &b)
+{
+    if (a.isNull() && b.isNull())
+        return FieldValue::null();
+    return FieldValue::text(a.toText() + b.toText());
+}
+
+bool equals(const FieldValue &a, const FieldValue &b)
+{
+    return equalsValue(a, b) == Truth::True;
+}
+
+Truth equalsValue(const FieldValue &a, const FieldValue &b)
+{
+    if (a.isNull() || b.isNull())
+        return Truth::Null;
+    if (isTextual(a) && isTextual(b))
+        return a.toText() == b.toText() ? Truth::True : Truth::False;
+    const auto x = numberOf(a);
+    const auto y = numberOf(b);
+    return x && y && sameNumber(*x, *y) ? Truth::True : Truth::False;
+}
+
+FieldValue subtract(const FieldValue &a, const FieldValue &b)
+{
+    if (a.isNull() || b.isNull())
+        return FieldValue::null();
+    const auto x = numberOf(a);
+    const auto y = numberOf(b);
+    if (!x || !y) {
+        const FieldValue &bad = x ? b : a;
+        throw Error(TypeMismatch,
+                    QStringLiteral("Type mismatch: \"%1\" is not a number").arg(bad.toText()));
+    }
+    if (x->isWhole && y->isWhole) {
+        qint64 difference = 0;
+        if (!__builtin_sub_overflow(x->whole, y->whole, &difference))
+            return FieldValue::whole(difference);
+    }
+    return FieldValue::fractional(x->toDouble() - y->toDouble());
+}
+
+Truth orOf(Truth a, Truth b)
+{
+    if (a == Truth::True || b == Truth::True)
+        return Truth::True;
+    if (a == Truth::Null || b == Truth::Null)
+        return Truth::Null;
+    return Truth::False;
+}
+
+FieldValue trim(const FieldValue &value)
+{
+    if (value.isNull())
+        return value;
+    const QString text = value.toText();
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return FieldValue::text(text.mid(begin, end - begin));
+}
+
+QString left(const QString &text, int n)
+{
+    return text.left(n);
+}
+
+} // namespace kestrelon

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "FieldValue.h"
+
+#include <QString>
+
+namespace kestrelon {
+
+class Recordset;
+
+// A row set that places terms in a hierarchy: its name, and the names of the
+// seven columns each row holds for that.
+struct RowLayout
+{
+    QString rowSet;
+    QString name;
+    QString parent;
+    QString level;
+    QString id;
+    QString parentId;
+    QString parentLevel;
+    QString tag; // what the term's node keeps to show on "Define"
+};
+
+// "QryLithParent": each row a lithology term and the term it belongs to.
+extern const RowLayout LithRow;
+// "QryStratParent": each row a unit of the time scale and the unit it belongs
+// to, with its age range in "min_age" and "max_age".
+extern const RowLayout StratRow;
+
+// The seven values of one such row.
+struct HierarchyRow
+{
+    FieldValue name;
+    FieldValue parent;
+    FieldValue level;
+    FieldValue id;
+    FieldValue parentId;
+    FieldValue parentLevel;
+    FieldValue tag;
+};
+
+// Reads rows of one layout from a cursor, the columns found once.
+class HierarchyRowReader
+{
+public:
+    // Raises ColumnNotFound when the cursor lacks one of the columns.
+    HierarchyRowReader(const Recordset &rows, const RowLayout &layout);
+    // All seven fields of the current row, always in the order above.
+    HierarchyRow read(Recordset &rows) const;
+
+private:
+    int positions_[7];
+};
+
+} // namespace kestrelon

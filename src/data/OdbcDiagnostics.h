@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Error.h"
+
+#include <sql.h>
+
+namespace kestrelon::odbc {
+
+// The diagnostic records of a handle after a failed call, as an Error: the
+// first native error number (or OdbcCallFailed) and the driver's messages.
+// Any occurrence of `secret` in the messages is masked.
+Error diagnosticError(SQLSMALLINT handleType, SQLHANDLE handle, const QString &context,
+                      const QString &secret = {});
+
+// Whether the last call on the handle reported the SQLSTATE `state`.
+bool hasState(SQLSMALLINT handleType, SQLHANDLE handle, const char *state);
+
+} // namespace kestrelon::odbc

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <sql.h>
+
+namespace kestrelon::odbc {
+
+// Owns one ODBC handle and frees it when destroyed.
+class Handle
+{
+public:
+    Handle(SQLSMALLINT type, SQLHANDLE handle) : type_(type), handle_(handle) {}
+    ~Handle();
+    Handle(const Handle &) = delete;
+    Handle &operator=(const Handle &) = delete;
+
+    SQLSMALLINT type() const { return type_; }
+    SQLHANDLE get() const { return handle_; }
+
+private:
+    SQLSMALLINT type_;
+    SQLHANDLE handle_;
+};
+
+} // namespace kestrelon::odbc

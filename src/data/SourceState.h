@@ -1,0 +1,22 @@
+#pragma once
+
+#include <memory>
+
+namespace kestrelon {
+
+class Database;
+class Recordset;
+class Workspace;
+
+// The window's data state: the open database, the workspace it was opened
+// through, and the two row cursors. Each member is a shared reference; storing
+// a new object releases the one held before.
+struct SourceState
+{
+    std::shared_ptr<Database> SourceDatabase;
+    std::shared_ptr<Workspace> SourceWorkspace;
+    std::shared_ptr<Recordset> LithRows;
+    std::shared_ptr<Recordset> StratRows;
+};
+
+} // namespace kestrelon

@@ -1,0 +1,62 @@
+#include "Workspace.h"
+
+#include "Database.h"
+#include "Engine.h"
+#include "OdbcDiagnostics.h"
+#include "OdbcText.h"
+
+#include <sqlext.h>
+
+namespace kestrelon {
+
+namespace {
+
+// One attribute of an ODBC connection string; values that contain the
+// string's delimiters are braced.
+QString attribute(const QString &key, const QString &value)
+{
+    const bool needsBraces = value.contains(u';') || value.contains(u'{') || value.contains(u'}') ||
+                             value.startsWith(u' ') || value.endsWith(u' ');
+    if (!needsBraces)
+        return key + u'=' + value;
+    QString braced = value;
+    braced.replace(QStringLiteral("}"), QStringLiteral("}}"));
+    return key + QStringLiteral("={") + braced + u'}';
+}
+
+} // namespace
+
+Workspace::Workspace(std::shared_ptr<Engine> engine, QString name, QString userName,
+                     QString password)
+    : engine_(std::move(engine)), name_(std::move(name)), userName_(std::move(userName)),
+      password_(std::move(password))
+{
+}
+
+std::shared_ptr<Database> Workspace::openDatabase(const QString &dataSourceName)
+{
+    SQLHDBC raw = SQL_NULL_HDBC;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, engine_->handle(), &raw)))
+        throw odbc::diagnosticError(SQL_HANDLE_ENV, engine_->handle(),
+                                    QStringLiteral("Cannot allocate a connection"));
+    auto connection = std::make_unique<odbc::Handle>(SQL_HANDLE_DBC, raw);
+    SQLSetConnectAttrW(raw, SQL_ATTR_LOGIN_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0);
+
+    const QString connectionString = attribute(QStringLiteral("DSN"), dataSourceName) + u';' +
+                                     attribute(QStringLiteral("UID"), userName_) + u';' +
+                                     attribute(QStringLiteral("PWD"), password_);
+    auto wide = odbc::toWide(connectionString);
+    // No output connection string is asked for: drivers echo the password in it.
+    const SQLRETURN rc = SQLDriverConnectW(raw, nullptr, wide.data(), SQL_NTS, nullptr, 0, nullptr,
+                                           SQL_DRIVER_NOPROMPT);
+    std::fill(wide.begin(), wide.end(), 0);
+    if (!SQL_SUCCEEDED(rc))
+        throw odbc::diagnosticError(
+            SQL_HANDLE_DBC, raw,
+            QStringLiteral("Cannot connect to the data source '%1'").arg(dataSourceName),
+            password_);
+    return std::make_shared<Database>(engine_, std::move(connection), dataSourceName, password_);
+}
+
+} // namespace kestrelon

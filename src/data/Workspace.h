@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace kestrelon {
+
+class Database;
+class Engine;
+
+// A named session that opens databases with one set of credentials. Its
+// connections go straight to the ODBC driver manager.
+class Workspace : public std::enable_shared_from_this<Workspace>
+{
+public:
+    Workspace(std::shared_ptr<Engine> engine, QString name, QString userName, QString password);
+
+    const QString &name() const { return name_; }
+
+    // Connects to the ODBC data source without ever prompting: the driver
+    // manager connects with the data source name and these credentials, or
+    // fails. A server that does not answer fails after the login time-out.
+    std::shared_ptr<Database> openDatabase(const QString &dataSourceName);
+
+    static constexpr int loginTimeoutSeconds = 15;
+
+private:
+    std::shared_ptr<Engine> engine_;
+    QString name_;
+    QString userName_;
+    QString password_;
+};
+
+} // namespace kestrelon
