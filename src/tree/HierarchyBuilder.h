@@ -1,0 +1,35 @@
+#pragma once
+
+#include "BuildReport.h"
+
+#include "data/FieldValue.h"
+#include "data/HierarchyRow.h"
+
+namespace kestrelon {
+
+class Recordset;
+class TreeModel;
+
+// What sets one hierarchy apart from another: its root, its columns, its
+// first level and the level step from a parent to a child.
+struct HierarchyRules
+{
+    QString rootKey;
+    QString rootText;
+    const RowLayout *layout;
+    FieldValue firstLevel;
+    // Whether a row that is not first-level belongs under its parent; may
+    // raise an error for levels that are not numbers.
+    bool (*isChild)(const FieldValue &level, const FieldValue &parentLevel);
+    bool sortsFirstLevel; // the root keeps its children in alphabetical order
+    bool rewinds;         // the cursor is moved to its first row before reading
+};
+
+// Adds the root and one node per qualifying row, in row order: a first-level
+// row under the root, any other qualifying row under the node keyed by its
+// parent's name and id. A row that cannot become a node (its key is taken or
+// Null, its parent's node is missing, its levels are not numbers) is left
+// out and noted in the report. Errors of the cursor end the build.
+BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRules &rules);
+
+} // namespace kestrelon

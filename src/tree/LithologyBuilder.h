@@ -1,0 +1,16 @@
+#pragma once
+
+#include "BuildReport.h"
+
+namespace kestrelon {
+
+class Recordset;
+class TreeModel;
+
+// Fills the tree with the lithology hierarchy under the root "Lithology
+// Version 6" (key "lith6"), which keeps its children in alphabetical order.
+// Level 1 rows go under the root; a row one level below its parent goes
+// under the parent's node. Reads the cursor from where it stands to its end.
+BuildReport buildLithology(Recordset &rows, TreeModel &tree);
+
+} // namespace kestrelon

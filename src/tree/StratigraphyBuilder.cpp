@@ -1,0 +1,33 @@
+#include "StratigraphyBuilder.h"
+
+#include "HierarchyBuilder.h"
+
+namespace kestrelon {
+
+namespace {
+
+// Both comparisons are always made; a Null difference makes the test false.
+bool rankOrHalfRankBelow(const FieldValue &level, const FieldValue &parentLevel)
+{
+    const FieldValue difference = subtract(level, parentLevel);
+    return condition(orOf(equalsValue(difference, FieldValue::whole(100)),
+                          equalsValue(difference, FieldValue::whole(50))));
+}
+
+} // namespace
+
+BuildReport buildStratigraphy(Recordset &rows, TreeModel &tree)
+{
+    static const HierarchyRules rules{
+        QStringLiteral("Strat"),
+        QStringLiteral("Stratigraphic Age"),
+        &StratRow,
+        FieldValue::whole(100),
+        &rankOrHalfRankBelow,
+        /*sortsFirstLevel=*/false,
+        /*rewinds=*/true,
+    };
+    return buildHierarchy(rows, tree, rules);
+}
+
+} // namespace kestrelon

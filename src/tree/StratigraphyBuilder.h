@@ -1,0 +1,16 @@
+#pragma once
+
+#include "BuildReport.h"
+
+namespace kestrelon {
+
+class Recordset;
+class TreeModel;
+
+// Fills the tree with the stratigraphic hierarchy under the root
+// "Stratigraphic Age" (key "Strat"), children in row order. Level 100 rows go
+// under the root; a row 100 or 50 levels below its parent goes under the
+// parent's node. Moves the cursor to its first row, then reads it to its end.
+BuildReport buildStratigraphy(Recordset &rows, TreeModel &tree);
+
+} // namespace kestrelon

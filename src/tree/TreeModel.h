@@ -1,0 +1,112 @@
+#pragma once
+
+#include "data/FieldValue.h"
+
+#include <QAbstractItemModel>
+#include <QHash>
+#include <QIcon>
+#include <QList>
+#include <vector>
+
+namespace kestrelon {
+
+// The nodes of the hierarchy tree, kept in contiguous arrays and shown by a
+// QTreeView. Each node has a text, a key unique in the whole tree, a tag, an
+// image index into the bound image list (counted from 1; 0 is none), an
+// expanded flag and a sorted-children flag. The model is read-only to the
+// view: nodes change only through the operations below.
+class TreeModel : public QAbstractItemModel
+{
+    Q_OBJECT
+
+public:
+    using Node = qint32;
+    static constexpr Node NoNode = -1;
+    static constexpr int NoImage = 0;
+    static inline const QString PathSeparator = QStringLiteral("\\");
+
+    explicit TreeModel(QObject *parent = nullptr);
+
+    // Adds a node at the top level, or as the last child of the node whose
+    // key is `relativeKey` (or at its place in alphabetical order when that
+    // node sorts its children). Raises KeyNotUnique when the key is taken,
+    // RelativeNotFound when the relative key is unknown, InvalidKey for an
+    // empty key.
+    Node addRoot(const QString &key, const QString &text, int image = NoImage);
+    Node addChild(const QString &relativeKey, const QString &key, const QString &text,
+                  int image = NoImage);
+
+    // The node with this key; item() raises NoSuchNode, find() gives NoNode.
+    Node item(const QString &key) const;
+    Node find(const QString &key) const;
+
+    int nodeCount() const { return int(parents_.size()); }
+    QString text(Node node) const { return texts_.at(size_t(node)); }
+    QString key(Node node) const { return keys_.at(size_t(node)); }
+    Node parentOf(Node node) const { return parents_.at(size_t(node)); }
+    int childCount(Node node) const { return int(childrenOf(node).size()); }
+    Node childAt(Node node, int row) const { return childrenOf(node).at(size_t(row)); }
+    // Texts of the top-level node and every node down to this one, joined
+    // by the path separator.
+    QString fullPath(Node node) const;
+
+    const FieldValue &tag(Node node) const { return tags_.at(size_t(node)); }
+    void setTag(Node node, FieldValue tag);
+
+    int image(Node node) const { return images_.at(size_t(node)); }
+    void setImage(Node node, int image);
+
+    bool isSorted(Node node) const { return flags_.at(size_t(node)) & SortedFlag; }
+    void setSorted(Node node, bool sorted);
+
+    bool isExpanded(Node node) const { return flags_.at(size_t(node)) & ExpandedFlag; }
+    // Sets the flag and asks the view to follow (expandedChanged), which in
+    // turn raises the view's own expanded or collapsed notification.
+    void setExpanded(Node node, bool expanded);
+    // Records a change the view made (the user opened or closed a node).
+    void noteExpanded(Node node, bool expanded);
+
+    // The pictures that image indices select, first one at index 1. Bound
+    // once, before the first node is added.
+    void setImageList(QList<QIcon> images) { imageList_ = std::move(images); }
+
+    QModelIndex indexOf(Node node) const;
+    Node nodeAt(const QModelIndex &index) const;
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+signals:
+    void expandedChanged(const QModelIndex &index, bool expanded);
+
+private:
+    enum Flag : quint8 { ExpandedFlag = 1, SortedFlag = 2 };
+
+    Node insert(Node parent, const QString &key, const QString &text, int image);
+    int insertPosition(Node parent, const QString &text) const;
+    const std::vector<Node> &childrenOf(Node node) const;
+    std::vector<Node> &childrenOf(Node node);
+    int rowOf(Node node) const;
+
+    std::vector<QString> texts_;
+    std::vector<QString> keys_;
+    std::vector<FieldValue> tags_;
+    std::vector<Node> parents_;
+    std::vector<std::vector<Node>> children_;
+    std::vector<Node> topLevel_;
+    std::vector<quint8> images_;
+    std::vector<quint8> flags_;
+    // Each node's row within its parent; renumbered on demand after a sorted
+    // insertion moved later siblings.
+    mutable std::vector<qint32> rows_;
+    mutable std::vector<bool> rowsStale_;
+    mutable bool topLevelRowsStale_ = false;
+    QHash<QString, Node> byKey_;
+    QList<QIcon> imageList_;
+};
+
+} // namespace kestrelon
