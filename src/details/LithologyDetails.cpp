@@ -1,0 +1,43 @@
+#include "LithologyDetails.h"
+
+#include "DetailsOutput.h"
+
+#include "data/Database.h"
+#include "data/Error.h"
+#include "data/HierarchyRow.h"
+#include "data/Recordset.h"
+#include "data/SourceState.h"
+
+namespace kestrelon {
+
+void listLithology(SourceState &source, const TreeModel &tree, TreeModel::Node selected,
+                   DetailsOutput &output)
+{
+    if (!source.SourceDatabase)
+        throw Error(OdbcCallFailed, QStringLiteral("The data source is not open"));
+    source.LithRows = source.SourceDatabase->openRecordset(LithRow.rowSet);
+    Recordset &rows = *source.LithRows;
+
+    const FieldValue text = FieldValue::text(tree.text(selected));
+    const FieldValue &tag = tree.tag(selected);
+    output.setDescription(
+        concat(concat(text, FieldValue::text(QStringLiteral(": "))), tag).toText());
+
+    const FieldValue wanted = trim(text);
+    int nameColumn = -1;
+    int levelColumn = -1;
+    while (!rows.eof()) {
+        if (nameColumn < 0)
+            nameColumn = rows.fieldIndex(LithRow.name);
+        if (equals(trim(rows.value(nameColumn)), wanted)) {
+            if (levelColumn < 0)
+                levelColumn = rows.fieldIndex(LithRow.level);
+            output.setLevelCaption(
+                concat(FieldValue::text(QStringLiteral("Level: ")), rows.value(levelColumn))
+                    .toText());
+        }
+        rows.moveNext();
+    }
+}
+
+} // namespace kestrelon
