@@ -1,0 +1,84 @@
+#pragma once
+
+#include "data/SourceState.h"
+#include "tree/TreeModel.h"
+
+#include <QIcon>
+#include <QList>
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTreeView;
+
+namespace kestrelon {
+class BuildReport;
+class FormDetailsOutput;
+} // namespace kestrelon
+
+// The program's one window: the hierarchy tree, the "Define" button, the
+// description box and the level label. Creating it builds the controls;
+// Form_Load connects to the data source and fills the tree.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Connects to "ds_hier", reads the hierarchies and fills the tree. When
+    // the data source cannot be opened, or its lithology rows cannot be read,
+    // it tells the user and unloads the window, which is then never shown.
+    void Form_Load();
+    // True once the start-up has failed and unloaded the window.
+    bool isUnloaded() const { return unloaded_; }
+
+    void BuildStrat();
+    void BuildLith6();
+    void ListStrat();
+    void ListLith6();
+
+    // The nodes of `tv`.
+    kestrelon::TreeModel &nodes() { return *model_; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+
+private:
+    void createControls();
+    void bindEvents();
+
+    kestrelon::BuildReport buildLithology();
+    kestrelon::BuildReport buildStratigraphy();
+    void openStratigraphy(QList<kestrelon::BuildReport> &reports);
+    kestrelon::TreeModel::Node selectedNode() const;
+
+    void Form_Resize();
+    void btn_define_Click();
+    void tv_Expand(kestrelon::TreeModel::Node node);
+    void tv_Collapse(kestrelon::TreeModel::Node node);
+
+    // Runs one handler or public method; an error is reported in a critical
+    // box and the window goes on.
+    template<typename Action> void guarded(Action action);
+    void unload();
+
+    QPushButton *btn_define = nullptr;
+    QTreeView *tv = nullptr;
+    QPlainTextEdit *txtDescription = nullptr;
+    QLabel *lbl_level = nullptr;
+    QList<QIcon> ImageList2;
+    QList<QIcon> ImageList1;
+
+    kestrelon::TreeModel *model_ = nullptr;
+    std::unique_ptr<kestrelon::FormDetailsOutput> details_;
+    kestrelon::SourceState source_;
+    bool unloaded_ = false;
+    // The window manager adds the frame a moment after the first showing;
+    // the window is centred again once its size is known.
+    bool centredWithFrame_ = false;
+};

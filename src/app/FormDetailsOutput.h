@@ -1,0 +1,29 @@
+#pragma once
+
+#include "details/DetailsOutput.h"
+
+class QLabel;
+class QPlainTextEdit;
+
+namespace kestrelon {
+
+// The detail views' output on the window: the description box and the
+// level label.
+class FormDetailsOutput : public DetailsOutput
+{
+public:
+    FormDetailsOutput(QPlainTextEdit &description, QLabel &level)
+        : description_(description), level_(level)
+    {
+    }
+
+    QString description() const override;
+    void setDescription(const QString &text) override;
+    void setLevelCaption(const QString &caption) override;
+
+private:
+    QPlainTextEdit &description_;
+    QLabel &level_;
+};
+
+} // namespace kestrelon

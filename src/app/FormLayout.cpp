@@ -1,0 +1,47 @@
+#include "FormLayout.h"
+
+#include <algorithm>
+
+namespace kestrelon {
+
+namespace {
+
+constexpr float treeMargin = 300;   // outer width minus the tree's width
+constexpr float boxMargin = 1260;   // outer width minus the description box's width
+constexpr float bottomMargin = 400; // box bottom to the window's outer bottom
+constexpr float treeGap = 100;      // tree bottom to box top
+constexpr float labelGap = 200;     // button bottom to label top
+
+float size(float computed)
+{
+    return std::max(computed, 0.0f);
+}
+
+} // namespace
+
+FormGeometry designedGeometry()
+{
+    FormGeometry g;
+    g.tv = {120, 0, 6135, 4335};
+    g.txtDescription = {1080, 4440, 5175, 1095};
+    g.btn_define = {120, 4440, 855, 375};
+    g.lbl_level = {120, 5040, 855, 375};
+    return g;
+}
+
+FormGeometry layoutForm(float outerWidth, float outerHeight, FormGeometry g,
+                        const std::function<float(float)> &store)
+{
+    const auto put = [&store](float &property, float value) {
+        property = store ? store(value) : value;
+    };
+    put(g.tv.width, size(outerWidth - treeMargin));
+    put(g.txtDescription.width, size(outerWidth - boxMargin));
+    put(g.txtDescription.top, outerHeight - g.txtDescription.height - bottomMargin);
+    put(g.btn_define.top, g.txtDescription.top);
+    put(g.tv.height, size(g.tv.top + g.txtDescription.top - treeGap));
+    put(g.lbl_level.top, g.btn_define.height + g.btn_define.top + labelGap);
+    return g;
+}
+
+} // namespace kestrelon

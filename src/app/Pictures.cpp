@@ -1,0 +1,48 @@
+#include "Pictures.h"
+
+#include <QPixmap>
+
+#include "folder_closed20.xpm"
+#include "folder_closed32.xpm"
+#include "folder_open20.xpm"
+#include "folder_open32.xpm"
+#include "globe16.xpm"
+#include "globe32.xpm"
+#include "hand20.xpm"
+#include "hand32.xpm"
+
+namespace kestrelon::Pictures {
+
+namespace {
+
+// One icon whose selected look is the picture itself, not a tinted copy.
+QIcon untinted(const char *const xpm[])
+{
+    const QPixmap pixmap(xpm);
+    QIcon icon;
+    icon.addPixmap(pixmap, QIcon::Normal);
+    icon.addPixmap(pixmap, QIcon::Selected);
+    return icon;
+}
+
+} // namespace
+
+QIcon globe()
+{
+    QIcon icon;
+    icon.addPixmap(QPixmap(globe32_xpm));
+    icon.addPixmap(QPixmap(globe16_xpm));
+    return icon;
+}
+
+QList<QIcon> imageList1()
+{
+    return {untinted(folder_closed32_xpm), untinted(folder_open32_xpm), untinted(hand32_xpm)};
+}
+
+QList<QIcon> imageList2()
+{
+    return {untinted(folder_closed20_xpm), untinted(folder_open20_xpm), untinted(hand20_xpm)};
+}
+
+} // namespace kestrelon::Pictures

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QIcon>
+#include <QList>
+
+namespace kestrelon {
+
+// The program's pictures, drawn as 16-colour images with transparency.
+namespace Pictures {
+
+// A globe showing the Americas, 32x32 and 16x16: the window's icon.
+QIcon globe();
+
+// Closed folder, open folder and pointing hand at 32x32: the tree's pictures,
+// image index 1, 2 and 3. A selected node keeps the picture's own colours.
+QList<QIcon> imageList1();
+
+// The same three pictures at 20x20; nothing shows them.
+QList<QIcon> imageList2();
+
+} // namespace Pictures
+} // namespace kestrelon
