@@ -1,0 +1,98 @@
+#include "DataSources.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace testsupport {
+
+namespace {
+
+QString environment(const char *name)
+{
+    return qEnvironmentVariable(name);
+}
+
+QString driverOr(const char *variable, const QString &registeredName)
+{
+    const QString path = environment(variable);
+    return path.isEmpty() ? registeredName : path;
+}
+
+int runCluster(const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess process;
+    process.start(environment("KESTRELON_TEST_PG_SCRIPT"),
+                  QStringList{arguments.first(), environment("KESTRELON_TEST_PG_CLUSTER")} +
+                      arguments.mid(1));
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    if (process.exitCode() != 0)
+        qWarning("pg-cluster %s: %s", qPrintable(arguments.first()),
+                 process.readAllStandardError().constData());
+    return process.exitCode();
+}
+
+} // namespace
+
+QString workDir()
+{
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kestrelon-test-XXXXXX"));
+    return dir.path();
+}
+
+void useOdbcIni(const QString &contents)
+{
+    const QString path = workDir() + QStringLiteral("/odbc.ini");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(contents.toUtf8());
+    file.close();
+    qputenv("ODBCINI", QFile::encodeName(path));
+}
+
+QString sqliteDataSource(const QString &file)
+{
+    return QStringLiteral("[ds_hier]\nDriver=%1\nDatabase=%2\nNoCreat=1\nStepAPI=1\nTimeout=2000\n")
+        .arg(driverOr("KESTRELON_TEST_SQLITE_DRIVER", QStringLiteral("SQLite3")), file);
+}
+
+QString postgresDataSource(const QString &database)
+{
+    return QStringLiteral("[ds_hier]\nDriver=%1\nServername=127.0.0.1\nPort=%2\nDatabase=%3\n")
+        .arg(driverOr("KESTRELON_TEST_PG_DRIVER", QStringLiteral("PostgreSQL Unicode")),
+             environment("KESTRELON_TEST_PG_PORT"), database);
+}
+
+namespace postgres {
+
+bool available()
+{
+    const bool configured = !environment("KESTRELON_TEST_PG_CLUSTER").isEmpty();
+    if (!configured && !environment("KESTRELON_TEST_REQUIRE_PG").isEmpty())
+        qFatal("the test PostgreSQL server is required but not configured");
+    return configured;
+}
+
+int run(const QString &database, const QString &sql)
+{
+    return runCluster({QStringLiteral("psql"), QStringLiteral("-d"), database}, sql.toUtf8());
+}
+
+void stop()
+{
+    QCOMPARE(runCluster({QStringLiteral("stop")}), 0);
+}
+
+void start()
+{
+    QCOMPARE(runCluster({QStringLiteral("start")}), 0);
+}
+
+} // namespace postgres
+
+} // namespace testsupport

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+namespace testsupport {
+
+// A directory of this test process's own, removed when the process ends.
+QString workDir();
+
+// Points the ODBC driver manager at a private odbc.ini with these contents.
+// The driver manager caches what it reads for the life of the process, so a
+// process uses one set of data sources: call this once, before connecting.
+void useOdbcIni(const QString &contents);
+
+// An odbc.ini section that makes "ds_hier" the SQLite file `file`.
+QString sqliteDataSource(const QString &file);
+
+// An odbc.ini section that makes "ds_hier" a database on the test server.
+QString postgresDataSource(const QString &database = QStringLiteral("kestrelon"));
+
+// The throwaway PostgreSQL server that scripts/test starts.
+namespace postgres {
+
+// Whether the server is there; tests that need it skip when it is not,
+// unless the test script said it must be.
+bool available();
+// Runs SQL as the superuser; returns psql's exit code.
+int run(const QString &database, const QString &sql);
+void stop();
+void start();
+
+} // namespace postgres
+
+} // namespace testsupport
+
+// Skips the calling test unless the test PostgreSQL server is running.
+#define REQUIRE_POSTGRES()                                                                         \
+    do {                                                                                           \
+        if (!testsupport::postgres::available())                                                   \
+            QSKIP("no test PostgreSQL server: run the tests with scripts/test");                   \
+    } while (false)

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/Form1.h"
+#include "tree/TreeModel.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeView>
+
+namespace testsupport {
+
+// The window's controls, found by name as a user's tools would find them.
+struct FormProbe
+{
+    explicit FormProbe(Form1 &form)
+        : tv(form.findChild<QTreeView *>(QStringLiteral("tv"))),
+          btn_define(form.findChild<QPushButton *>(QStringLiteral("btn_define"))),
+          txtDescription(form.findChild<QPlainTextEdit *>(QStringLiteral("txtDescription"))),
+          lbl_level(form.findChild<QLabel *>(QStringLiteral("lbl_level"))),
+          tree(qobject_cast<kestrelon::TreeModel *>(tv->model()))
+    {
+    }
+
+    // The node with this key, selected as a click would select it.
+    void select(const QString &key) const;
+    QStringList rootTexts() const;
+
+    QTreeView *tv;
+    QPushButton *btn_define;
+    QPlainTextEdit *txtDescription;
+    QLabel *lbl_level;
+    kestrelon::TreeModel *tree;
+};
+
+// The tree below a node as text: its text, its children in brackets.
+QString outline(const kestrelon::TreeModel &tree, kestrelon::TreeModel::Node node);
+
+} // namespace testsupport

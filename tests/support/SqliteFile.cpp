@@ -1,0 +1,92 @@
+#include "SqliteFile.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <sqlite3.h>
+
+namespace testsupport::sqlite {
+
+void create(const QString &file, const QStringList &statements)
+{
+    QFile::remove(file);
+    sqlite3 *db = nullptr;
+    if (sqlite3_open(QFile::encodeName(file).constData(), &db) != SQLITE_OK)
+        qFatal("cannot create %s", qPrintable(file));
+    // Test files need no durability: skip the syncing that makes inserts slow.
+    const QByteArray script = (QStringLiteral("PRAGMA synchronous = OFF;\n"
+                                              "PRAGMA journal_mode = MEMORY;\n") +
+                               statements.join(QStringLiteral(";\n")) + u';')
+                                  .toUtf8();
+    char *error = nullptr;
+    if (sqlite3_exec(db, script.constData(), nullptr, nullptr, &error) != SQLITE_OK)
+        qFatal("cannot fill %s: %s", qPrintable(file), error);
+    sqlite3_close(db);
+}
+
+QStringList demoScript(const QString &name)
+{
+    QFile file(QStringLiteral(KESTRELON_SOURCE_DIR "/demo/sql/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(file.fileName()));
+    return {QString::fromUtf8(file.readAll())};
+}
+
+QString literal(const QVariant &value)
+{
+    if (value.isNull())
+        return QStringLiteral("NULL");
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+        return value.toString();
+    default: {
+        QString text = value.toString();
+        text.replace(u'\'', QStringLiteral("''"));
+        return u'\'' + text + u'\'';
+    }
+    }
+}
+
+QStringList rowSet(const QString &view, const QStringList &columns, const QList<QVariantList> &rows)
+{
+    const QString table = view + QStringLiteral("_rows");
+    QStringList statements{
+        QStringLiteral("CREATE TABLE %1 (%2)").arg(table, columns.join(QStringLiteral(", "))),
+        QStringLiteral("CREATE VIEW %1 AS SELECT * FROM %2 ORDER BY rowid").arg(view, table)};
+    for (const QVariantList &row : rows) {
+        QStringList values;
+        for (const QVariant &value : row)
+            values << literal(value);
+        statements << QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                          .arg(table, values.join(QStringLiteral(", ")));
+    }
+    return statements;
+}
+
+QStringList lithologyColumns()
+{
+    return {QStringLiteral("Lithology TEXT"),     QStringLiteral("Parent TEXT"),
+            QStringLiteral("Lith_level INTEGER"), QStringLiteral("lith_id INTEGER"),
+            QStringLiteral("parent_id INTEGER"),  QStringLiteral("parent_level INTEGER"),
+            QStringLiteral("description TEXT")};
+}
+
+QStringList stratigraphyColumns()
+{
+    return {QStringLiteral("strat_name TEXT"),     QStringLiteral("Parent TEXT"),
+            QStringLiteral("strat_level INTEGER"), QStringLiteral("strat_id INTEGER"),
+            QStringLiteral("parent_id INTEGER"),   QStringLiteral("parent_level INTEGER"),
+            QStringLiteral("strat_rank TEXT"),     QStringLiteral("min_age REAL"),
+            QStringLiteral("max_age REAL")};
+}
+
+QByteArray checksum(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+}
+
+} // namespace testsupport::sqlite

@@ -1,0 +1,246 @@
+#include "support/DataSources.h"
+#include "support/FormProbe.h"
+#include "support/SqliteFile.h"
+
+#include "data/Database.h"
+#include "data/Engine.h"
+#include "data/Error.h"
+#include "data/Recordset.h"
+#include "data/Workspace.h"
+#include "tree/LithologyBuilder.h"
+#include "tree/StratigraphyBuilder.h"
+#include "tree/TreeModel.h"
+
+#include <QTest>
+
+using namespace kestrelon;
+using namespace testsupport;
+
+using Rows = QList<QVariantList>;
+Q_DECLARE_METATYPE(Rows)
+
+namespace {
+
+QString databaseFile()
+{
+    return workDir() + QStringLiteral("/ds.db");
+}
+
+std::shared_ptr<Database> openWith(const QStringList &statements)
+{
+    sqlite::create(databaseFile(), statements);
+    return Engine::instance()
+        ->createWorkspace(QStringLiteral("ds_hier"), QStringLiteral("user"),
+                          QStringLiteral("tamarisk"))
+        ->openDatabase(QStringLiteral("ds_hier"));
+}
+
+QStringList skippedNames(const BuildReport &report)
+{
+    QStringList names;
+    for (const SkippedRow &row : report.firstSkipped())
+        names << row.name;
+    return names;
+}
+
+QVariant null()
+{
+    return QVariant();
+}
+
+} // namespace
+
+class BuildersTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { useOdbcIni(sqliteDataSource(databaseFile())); }
+
+    void lithology_data()
+    {
+        QTest::addColumn<Rows>("rows");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QStringList>("skipped");
+
+        QTest::newRow("empty row set") << Rows{} << "Lithology Version 6" << QStringList{};
+        QTest::newRow("several levels")
+            << Rows{{"Igneous", null(), 1, 1, null(), null(), "melt"},
+                    {"Granite", "Igneous", 2, 2, 1, 1, "coarse"},
+                    {"Pink granite", "Granite", 3, 3, 2, 2, "pink"}}
+            << "Lithology Version 6(Igneous(Granite(Pink granite)))" << QStringList{};
+        QTest::newRow("first level sorted, deeper levels in row order")
+            << Rows{{"Sedimentary", null(), 1, 1, null(), null(), ""},
+                    {"igneous", null(), 1, 2, null(), null(), ""},
+                    {"Shale", "Sedimentary", 2, 3, 1, 1, ""},
+                    {"Chalk", "Sedimentary", 2, 4, 1, 1, ""}}
+            << "Lithology Version 6(igneous,Sedimentary(Shale,Chalk))" << QStringList{};
+        QTest::newRow("level 1 goes under the root whatever its parent")
+            << Rows{{"Igneous", null(), 1, 1, null(), null(), ""},
+                    {"Metamorphic", "Igneous", 1, 2, 1, 1, ""}}
+            << "Lithology Version 6(Igneous,Metamorphic)" << QStringList{};
+        QTest::newRow("rows that do not qualify add nothing")
+            << Rows{{"Igneous", null(), 1, 1, null(), null(), ""},
+                    {"no level", "Igneous", null(), 2, 1, 1, ""},
+                    {"no parent level", "Igneous", 2, 3, 1, null(), ""},
+                    {"two levels down", "Igneous", 3, 4, 1, 1, ""},
+                    {"same level", "Igneous", 1, 5, 1, 1, ""}}
+            << "Lithology Version 6(Igneous,same level)" << QStringList{};
+        QTest::newRow("child before its parent is skipped")
+            << Rows{{"Granite", "Igneous", 2, 2, 1, 1, ""},
+                    {"Igneous", null(), 1, 1, null(), null(), ""}}
+            << "Lithology Version 6(Igneous)" << QStringList{"Granite"};
+        QTest::newRow("duplicate key is skipped")
+            << Rows{{"Igneous", null(), 1, 1, null(), null(), "first"},
+                    {"Igneous", null(), 1, 1, null(), null(), "second"}}
+            << "Lithology Version 6(Igneous)" << QStringList{"Igneous"};
+        QTest::newRow("joined keys collide") << Rows{{"a1", null(), 1, 1, null(), null(), ""},
+                                                     {"a", null(), 1, 11, null(), null(), ""}}
+                                             << "Lithology Version 6(a1)" << QStringList{"a"};
+        QTest::newRow("key equal to the root's") << Rows{{"lith", null(), 1, 6, null(), null(), ""}}
+                                                 << "Lithology Version 6" << QStringList{"lith"};
+        QTest::newRow("same term under two parents")
+            << Rows{{"A", null(), 1, 1, null(), null(), ""},
+                    {"B", null(), 1, 2, null(), null(), ""},
+                    {"Mix", "A", 2, 3, 1, 1, ""},
+                    {"Mix", "B", 2, 3, 2, 1, ""}}
+            << "Lithology Version 6(A(Mix),B)" << QStringList{"Mix"};
+        QTest::newRow("null name keys by id alone")
+            << Rows{{null(), null(), 1, 5, null(), null(), ""}, {"child", null(), 2, 6, 5, 1, ""}}
+            << "Lithology Version 6((child))" << QStringList{};
+        QTest::newRow("null name and null id is skipped")
+            << Rows{{null(), null(), 1, null(), null(), null(), ""},
+                    {"Igneous", null(), 1, 1, null(), null(), ""}}
+            << "Lithology Version 6(Igneous)" << QStringList{"Null"};
+    }
+    void lithology()
+    {
+        QFETCH(Rows, rows);
+        QFETCH(QString, expected);
+        QFETCH(QStringList, skipped);
+        auto db = openWith(sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(), rows));
+        auto cursor = db->openRecordset(QStringLiteral("QryLithParent"));
+        TreeModel tree;
+        const BuildReport report = buildLithology(*cursor, tree);
+
+        const auto root = tree.item(QStringLiteral("lith6"));
+        QCOMPARE(outline(tree, root), expected);
+        QCOMPARE(skippedNames(report), skipped);
+        QCOMPARE(report.skippedCount(), skipped.size());
+        QVERIFY(tree.isExpanded(root));
+        QVERIFY(tree.isSorted(root));
+        QCOMPARE(tree.image(root), int(TreeModel::NoImage));
+        for (TreeModel::Node node = 1; node < tree.nodeCount(); ++node) {
+            QCOMPARE(tree.image(node), 1);
+            QVERIFY(!tree.isExpanded(node));
+            QVERIFY(!tree.isSorted(node));
+        }
+        QVERIFY(cursor->eof());
+    }
+
+    void lithologyNodesKeepKeysAndDescriptions()
+    {
+        auto db =
+            openWith(sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
+                                    {{"Igneous", null(), 1, 1, null(), null(), "Formed from melt."},
+                                     {"Granite", "Igneous", 2, 12, 1, 1, null()}}));
+        auto cursor = db->openRecordset(QStringLiteral("QryLithParent"));
+        TreeModel tree;
+        buildLithology(*cursor, tree);
+        QCOMPARE(tree.tag(tree.item("Igneous1")).toText(), QStringLiteral("Formed from melt."));
+        QVERIFY(tree.tag(tree.item("Granite12")).isNull());
+        QCOMPARE(tree.fullPath(tree.item("Granite12")),
+                 QStringLiteral("Lithology Version 6\\Igneous\\Granite"));
+    }
+
+    void missingColumnEndsTheBuildWithTheRootAlone()
+    {
+        QStringList columns = sqlite::lithologyColumns();
+        columns.removeLast(); // no "description"
+        auto db = openWith(
+            sqlite::rowSet("QryLithParent", columns, {{"Igneous", null(), 1, 1, null(), null()}}));
+        auto cursor = db->openRecordset(QStringLiteral("QryLithParent"));
+        TreeModel tree;
+        try {
+            buildLithology(*cursor, tree);
+            QFAIL("the build went on without a column");
+        } catch (const Error &error) {
+            QCOMPARE(error.number(), int(ColumnNotFound));
+            QVERIFY(error.description().contains(QStringLiteral("description")));
+        }
+        QCOMPARE(tree.nodeCount(), 1);
+    }
+
+    void stratigraphy_data()
+    {
+        QTest::addColumn<Rows>("rows");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty") << Rows{} << "Stratigraphic Age";
+        QTest::newRow("steps of 100 and 50, nothing else")
+            << Rows{{"Phanerozoic", null(), 100, 1, null(), null(), "Eon", 0, 538.8},
+                    {"Paleozoic", "Phanerozoic", 200, 2, 1, 100, "Era", 251.9, 538.8},
+                    {"Carboniferous", "Paleozoic", 300, 3, 2, 200, "Period", 298.9, 358.9},
+                    {"Mississippian", "Carboniferous", 350, 4, 3, 300, "Sub-period", 323.2, 358.9},
+                    {"zero step", "Paleozoic", 200, 5, 2, 200, "x", null(), null()},
+                    {"step of 150", "Paleozoic", 350, 6, 2, 200, "x", null(), null()},
+                    {"negative step", "Carboniferous", 200, 7, 3, 300, "x", null(), null()},
+                    {"null level", "Paleozoic", null(), 8, 2, 200, "x", null(), null()},
+                    {"null parent level", "Paleozoic", 300, 9, 2, null(), "x", null(), null()}}
+            << "Stratigraphic Age(Phanerozoic(Paleozoic(Carboniferous(Mississippian))))";
+        QTest::newRow("row order, not alphabetical")
+            << Rows{{"Phanerozoic", null(), 100, 1, null(), null(), "Eon", 0, 538.8},
+                    {"Archean", null(), 100, 2, null(), null(), "Eon", 2500, 4031}}
+            << "Stratigraphic Age(Phanerozoic,Archean)";
+    }
+    void stratigraphy()
+    {
+        QFETCH(Rows, rows);
+        QFETCH(QString, expected);
+        auto db = openWith(sqlite::rowSet("QryStratParent", sqlite::stratigraphyColumns(), rows));
+        auto cursor = db->openRecordset(QStringLiteral("QryStratParent"), CursorType::Rewindable);
+        // An earlier reader left the cursor at its end: the builder starts over.
+        while (!cursor->eof())
+            cursor->moveNext();
+        TreeModel tree;
+        const BuildReport report = buildStratigraphy(*cursor, tree);
+        const auto root = tree.item(QStringLiteral("Strat"));
+        QCOMPARE(outline(tree, root), expected);
+        QCOMPARE(report.skippedCount(), 0);
+        QVERIFY(tree.isExpanded(root));
+        QVERIFY(!tree.isSorted(root));
+        QVERIFY(cursor->eof());
+    }
+
+    void stratigraphyTagsAreRanks()
+    {
+        auto db = openWith(
+            sqlite::rowSet("QryStratParent", sqlite::stratigraphyColumns(),
+                           {{"Phanerozoic", null(), 100, 1, null(), null(), "Eon", 0, 538.8},
+                            {"Cenozoic", "Phanerozoic", 200, 2, 1, 100, null(), 0, 66}}));
+        auto cursor = db->openRecordset(QStringLiteral("QryStratParent"), CursorType::Rewindable);
+        TreeModel tree;
+        buildStratigraphy(*cursor, tree);
+        QCOMPARE(tree.tag(tree.item("Phanerozoic1")).toText(), QStringLiteral("Eon"));
+        QVERIFY(tree.tag(tree.item("Cenozoic2")).isNull());
+    }
+
+    void bothHierarchiesShareOneKeySpace()
+    {
+        auto db =
+            openWith(sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
+                                    {{"Shale", null(), 1, 7, null(), null(), ""}}) +
+                     sqlite::rowSet("QryStratParent", sqlite::stratigraphyColumns(),
+                                    {{"Shale", null(), 100, 7, null(), null(), "Eon", 1, 2},
+                                     {"Strat", null(), 100, null(), null(), null(), "Eon", 1, 2}}));
+        TreeModel tree;
+        auto lith = db->openRecordset(QStringLiteral("QryLithParent"));
+        buildLithology(*lith, tree);
+        auto strat = db->openRecordset(QStringLiteral("QryStratParent"), CursorType::Rewindable);
+        const BuildReport report = buildStratigraphy(*strat, tree);
+        QCOMPARE(skippedNames(report), (QStringList{"Shale", "Strat"}));
+        QCOMPARE(tree.childCount(tree.item("Strat")), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(BuildersTest)
+#include "tst_builders.moc"

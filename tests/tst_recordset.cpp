@@ -1,0 +1,186 @@
+#include "support/DataSources.h"
+#include "support/SqliteFile.h"
+
+#include "data/Database.h"
+#include "data/Engine.h"
+#include "data/Error.h"
+#include "data/Recordset.h"
+#include "data/Workspace.h"
+
+#include <QTest>
+
+using namespace kestrelon;
+using namespace testsupport;
+
+Q_DECLARE_METATYPE(kestrelon::FieldValue)
+
+namespace {
+
+QString databaseFile()
+{
+    return workDir() + QStringLiteral("/ds.db");
+}
+
+std::shared_ptr<Database> openWith(const QStringList &statements)
+{
+    sqlite::create(databaseFile(), statements);
+    return Engine::instance()
+        ->createWorkspace(QStringLiteral("ds_hier"), QStringLiteral("user"),
+                          QStringLiteral("tamarisk"))
+        ->openDatabase(QStringLiteral("ds_hier"));
+}
+
+int errorNumberOf(const std::function<void()> &action, QString *description = nullptr)
+{
+    try {
+        action();
+    } catch (const Error &error) {
+        if (description)
+            *description = error.description();
+        return error.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+class RecordsetTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { useOdbcIni(sqliteDataSource(databaseFile())); }
+
+    void valuesArriveAsTheirKind_data()
+    {
+        QTest::addColumn<QString>("declared");
+        QTest::addColumn<QString>("literal");
+        QTest::addColumn<FieldValue>("expected");
+        QTest::newRow("integer") << "INTEGER"
+                                 << "42" << FieldValue::whole(42);
+        QTest::newRow("64-bit integer") << "INTEGER"
+                                        << "5000000000" << FieldValue::whole(5000000000);
+        QTest::newRow("negative") << "INTEGER"
+                                  << "-7" << FieldValue::whole(-7);
+        QTest::newRow("real") << "REAL"
+                              << "0.0117" << FieldValue::fractional(0.0117);
+        QTest::newRow("double") << "DOUBLE"
+                                << "538.8" << FieldValue::fractional(538.8);
+        QTest::newRow("text") << "TEXT"
+                              << "'granite'" << FieldValue::text("granite");
+        QTest::newRow("number held as text") << "TEXT"
+                                             << "'1'" << FieldValue::text("1");
+        QTest::newRow("null integer") << "INTEGER"
+                                      << "NULL" << FieldValue::null();
+        QTest::newRow("null text") << "TEXT"
+                                   << "NULL" << FieldValue::null();
+        QTest::newRow("empty text") << "TEXT"
+                                    << "''" << FieldValue::text("");
+        QTest::newRow("accents and emoji")
+            << "TEXT" << QString::fromUtf8("'gr\u00e9s \U0001F600'")
+            << FieldValue::text(QString::fromUtf8("gr\u00e9s \U0001F600"));
+        QTest::newRow("right to left")
+            << "TEXT" << QString::fromUtf8("'\u05d2\u05e8\u05e0\u05d9\u05d8'")
+            << FieldValue::text(QString::fromUtf8("\u05d2\u05e8\u05e0\u05d9\u05d8"));
+        QTest::newRow("line breaks and tabs")
+            << "TEXT"
+            << "'a' || char(13,10,9) || 'b'" << FieldValue::text("a\r\n\tb");
+    }
+    void valuesArriveAsTheirKind()
+    {
+        QFETCH(QString, declared);
+        QFETCH(QString, literal);
+        QFETCH(FieldValue, expected);
+        auto db = openWith({QStringLiteral("CREATE TABLE t (v %1)").arg(declared),
+                            QStringLiteral("INSERT INTO t VALUES (%1)").arg(literal)});
+        auto rows = db->openRecordset(QStringLiteral("t"));
+        QVERIFY(!rows->eof());
+        QCOMPARE(rows->field(QStringLiteral("v")), expected);
+    }
+
+    void longTextArrivesWhole()
+    {
+        auto db = openWith(
+            {QStringLiteral("CREATE TABLE t (v TEXT)"),
+             QStringLiteral(
+                 "INSERT INTO t VALUES (replace(hex(zeroblob(300000)), '00', 'ab\u00e9'))")});
+        auto rows = db->openRecordset(QStringLiteral("t"));
+        const QString text = rows->field(QStringLiteral("v")).toText();
+        QCOMPARE(text.size(), 3 * 300000);
+        QVERIFY(text.startsWith(QString::fromUtf8("ab\u00e9ab\u00e9")));
+        QVERIFY(text.endsWith(QString::fromUtf8("ab\u00e9")));
+    }
+
+    void columnsAreFoundWithoutRegardToCase()
+    {
+        auto db = openWith({QStringLiteral("CREATE TABLE t (Lithology TEXT, lith_level INTEGER)"),
+                            QStringLiteral("INSERT INTO t VALUES ('clay', 3)")});
+        auto rows = db->openRecordset(QStringLiteral("t"));
+        QCOMPARE(rows->fieldIndex(QStringLiteral("lithology")), 0);
+        QCOMPARE(rows->fieldIndex(QStringLiteral("LITH_LEVEL")), 1);
+        // Read in any order and more than once.
+        QCOMPARE(rows->value(1), FieldValue::whole(3));
+        QCOMPARE(rows->value(0), FieldValue::text("clay"));
+        QCOMPARE(rows->value(1), FieldValue::whole(3));
+        QString description;
+        QCOMPARE(errorNumberOf([&] { rows->fieldIndex(QStringLiteral("parent")); }, &description),
+                 int(ColumnNotFound));
+        QVERIFY(description.contains(QStringLiteral("parent")));
+    }
+
+    void walkingForwardAndBack()
+    {
+        auto db = openWith({QStringLiteral("CREATE TABLE t (n INTEGER)"),
+                            QStringLiteral("INSERT INTO t VALUES (1), (2), (3)")});
+        for (CursorType type : {CursorType::ForwardOnly, CursorType::Rewindable}) {
+            auto rows = db->openRecordset(QStringLiteral("t"), type);
+            QList<qint64> seen;
+            for (; !rows->eof(); rows->moveNext())
+                seen << rows->value(0).wholeNumber();
+            QCOMPARE(seen, (QList<qint64>{1, 2, 3}));
+            QCOMPARE(errorNumberOf([&] { rows->moveNext(); }), int(NoCurrentRow));
+            QCOMPARE(errorNumberOf([&] { rows->value(0); }), int(NoCurrentRow));
+            if (type == CursorType::Rewindable) {
+                rows->moveFirst();
+                QVERIFY(!rows->eof());
+                QCOMPARE(rows->value(0), FieldValue::whole(1));
+                rows->moveNext();
+                rows->moveFirst();
+                QCOMPARE(rows->value(0), FieldValue::whole(1));
+            }
+        }
+    }
+
+    void emptyResultIsAtItsEndAtOnce()
+    {
+        auto db = openWith({QStringLiteral("CREATE TABLE t (n INTEGER)")});
+        auto rows = db->openRecordset(QStringLiteral("t"), CursorType::Rewindable);
+        QVERIFY(rows->eof());
+        rows->moveFirst();
+        QVERIFY(rows->eof());
+    }
+
+    void missingRowSetIsAnErrorWithTheDriversMessage()
+    {
+        auto db = openWith({QStringLiteral("CREATE TABLE t (n INTEGER)")});
+        QString description;
+        const int number = errorNumberOf(
+            [&] { db->openRecordset(QStringLiteral("QryLithParent")); }, &description);
+        QVERIFY(number != 0);
+        QVERIFY2(description.contains(QStringLiteral("QryLithParent")), qPrintable(description));
+        QVERIFY(!description.contains(QStringLiteral("tamarisk")));
+    }
+
+    void catalogueLookupIgnoresCase()
+    {
+        auto db = openWith({QStringLiteral("CREATE TABLE t (n INTEGER)"),
+                            QStringLiteral("CREATE VIEW QryStratParent AS SELECT * FROM t")});
+        QVERIFY(db->hasRowSet(QStringLiteral("QryStratParent")));
+        QVERIFY(db->hasRowSet(QStringLiteral("qrystratparent")));
+        QVERIFY(db->hasRowSet(QStringLiteral("T")));
+        QVERIFY(!db->hasRowSet(QStringLiteral("QryLithParent")));
+    }
+};
+
+QTEST_GUILESS_MAIN(RecordsetTest)
+#include "tst_recordset.moc"

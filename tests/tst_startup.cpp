@@ -1,0 +1,177 @@
+#include "support/BoxCatcher.h"
+#include "support/DataSources.h"
+#include "support/FormProbe.h"
+#include "support/SqliteFile.h"
+
+#include <QTest>
+
+using namespace kestrelon;
+using namespace testsupport;
+
+namespace {
+
+QString databaseFile()
+{
+    return workDir() + QStringLiteral("/ds.db");
+}
+
+QVariant null()
+{
+    return QVariant();
+}
+
+QStringList demoDatabase()
+{
+    return sqlite::demoScript("schema.sqlite.sql") + sqlite::demoScript("lithology.sql") +
+           sqlite::demoScript("stratigraphy.sql");
+}
+
+} // namespace
+
+// The start-up against real SQLite files through the ODBC driver manager.
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { useOdbcIni(sqliteDataSource(databaseFile())); }
+
+    void demoDatabaseFillsBothHierarchies()
+    {
+        sqlite::create(databaseFile(), demoDatabase());
+        const QByteArray before = sqlite::checksum(databaseFile());
+        BoxCatcher boxes;
+        Form1 form;
+        form.Form_Load();
+        const FormProbe probe(form);
+
+        QVERIFY(boxes.boxes().isEmpty());
+        QVERIFY(!form.isUnloaded());
+        QCOMPARE(probe.rootTexts(), (QStringList{"Lithology Version 6", "Stratigraphic Age"}));
+        QCOMPARE(probe.tree->nodeCount(), 2 + 266 + 177);
+
+        const auto lith = probe.tree->item("lith6");
+        QStringList firstLevel;
+        for (int row = 0; row < probe.tree->childCount(lith); ++row)
+            firstLevel << probe.tree->text(probe.tree->childAt(lith, row));
+        QStringList sorted = firstLevel;
+        std::sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        });
+        QCOMPARE(firstLevel, sorted);
+        QVERIFY(probe.tv->isExpanded(probe.tree->indexOf(lith)));
+        // Expanding from code raised the view's notification: the open folder shows.
+        QCOMPARE(probe.tree->image(lith), 2);
+
+        QCOMPARE(sqlite::checksum(databaseFile()), before);
+    }
+
+    void treeFollowsTheRows()
+    {
+        sqlite::create(databaseFile(),
+                       sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
+                                      {{"Sedimentary", null(), 1, 2, null(), null(), "layers"},
+                                       {"Igneous", null(), 1, 1, null(), null(), null()},
+                                       {"Granite", "Igneous", 2, 3, 1, 1, "coarse"},
+                                       {"Loose", "Igneous", 1, 4, 1, 1, "level 1 under a parent"},
+                                       {"Unplaced", "Igneous", null(), 5, 1, 1, "no level"},
+                                       {"Pink granite", "Granite", 3, 6, 3, 2, "pink"}}));
+        BoxCatcher boxes;
+        Form1 form;
+        form.Form_Load();
+        const FormProbe probe(form);
+        QVERIFY(boxes.boxes().isEmpty());
+        QCOMPARE(probe.rootTexts(), QStringList{"Lithology Version 6"});
+        QCOMPARE(outline(*probe.tree, probe.tree->item("lith6")),
+                 QStringLiteral(
+                     "Lithology Version 6(Igneous(Granite(Pink granite)),Loose,Sedimentary)"));
+    }
+
+    void skippedRowsAreListedInOneWarning()
+    {
+        QList<QVariantList> rows{{"Igneous", null(), 1, 1, null(), null(), ""},
+                                 {"Orphan", "Missing", 2, 2, 99, 1, ""},
+                                 {"Igneous", null(), 1, 1, null(), null(), "again"}};
+        for (int i = 0; i < 12; ++i)
+            rows << QVariantList{QStringLiteral("Lost %1").arg(i), "Nowhere", 2, 100 + i, 0, 1, ""};
+        sqlite::create(databaseFile(),
+                       sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(), rows));
+        BoxCatcher boxes;
+        Form1 form;
+        form.Form_Load();
+
+        QVERIFY(!form.isUnloaded());
+        QCOMPARE(boxes.boxes().size(), 1);
+        const ShownBox &box = boxes.boxes().first();
+        QCOMPARE(box.icon, QMessageBox::Warning);
+        QCOMPARE(box.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
+        QVERIFY2(box.text.startsWith(QStringLiteral("14 rows of \"Lithology Version 6\"")),
+                 qPrintable(box.text));
+        QVERIFY(box.text.contains(QStringLiteral("\"Orphan\" (id 2, parent key \"Missing99\")")));
+        QVERIFY(box.text.contains(QStringLiteral("\"Igneous\" (id 1")));
+        QVERIFY(box.text.contains(QStringLiteral("Lost 7")));
+        QVERIFY(!box.text.contains(QStringLiteral("Lost 8")));
+        QVERIFY(box.text.contains(QStringLiteral("... and 4 more.")));
+        QCOMPARE(FormProbe(form).tree->nodeCount(), 2);
+    }
+
+    void unreadableLithologyEndsTheStartUp_data()
+    {
+        QTest::addColumn<QStringList>("statements");
+        QTest::addColumn<QString>("named");
+        QStringList noDescription = sqlite::lithologyColumns();
+        noDescription.removeLast();
+        QTest::newRow("no QryLithParent")
+            << QStringList{"CREATE TABLE other (n INTEGER)"} << "QryLithParent";
+        QTest::newRow("a missing column")
+            << sqlite::rowSet("QryLithParent", noDescription,
+                              {{"Igneous", null(), 1, 1, null(), null()}})
+            << "description";
+    }
+    void unreadableLithologyEndsTheStartUp()
+    {
+        QFETCH(QStringList, statements);
+        QFETCH(QString, named);
+        sqlite::create(databaseFile(), statements);
+        BoxCatcher boxes;
+        Form1 form;
+        form.Form_Load();
+
+        QVERIFY(form.isUnloaded());
+        QCOMPARE(boxes.boxes().size(), 1);
+        const ShownBox &box = boxes.boxes().first();
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
+        QVERIFY2(box.text.startsWith(QStringLiteral("Run-time error '")), qPrintable(box.text));
+        QVERIFY2(box.text.contains(named), qPrintable(box.text));
+        QVERIFY(!box.text.contains(QStringLiteral("tamarisk")));
+    }
+
+    void unreadableStratigraphyKeepsTheLithology()
+    {
+        QStringList noAges = sqlite::stratigraphyColumns();
+        noAges.removeLast();
+        noAges.removeLast();
+        noAges.removeLast(); // no rank
+        sqlite::create(databaseFile(),
+                       sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
+                                      {{"Igneous", null(), 1, 1, null(), null(), ""}}) +
+                           sqlite::rowSet("QryStratParent", noAges,
+                                          {{"Phanerozoic", null(), 100, 1, null(), null()}}));
+        BoxCatcher boxes;
+        Form1 form;
+        form.Form_Load();
+        const FormProbe probe(form);
+
+        QVERIFY(!form.isUnloaded());
+        QCOMPARE(boxes.boxes().size(), 1);
+        QCOMPARE(boxes.boxes().first().icon, QMessageBox::Critical);
+        QVERIFY(boxes.boxes().first().text.contains(QStringLiteral("strat_rank")));
+        QCOMPARE(probe.rootTexts(), (QStringList{"Lithology Version 6", "Stratigraphic Age"}));
+        QCOMPARE(probe.tree->childCount(probe.tree->item("lith6")), 1);
+        QCOMPARE(probe.tree->childCount(probe.tree->item("Strat")), 0);
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"

@@ -1,0 +1,184 @@
+#include "data/Error.h"
+#include "tree/TreeModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSet>
+#include <QTest>
+
+using namespace kestrelon;
+
+namespace {
+
+QStringList childTexts(const TreeModel &tree, TreeModel::Node node)
+{
+    QStringList texts;
+    const QModelIndex parent = tree.indexOf(node);
+    for (int row = 0; row < tree.rowCount(parent); ++row)
+        texts << tree.index(row, 0, parent).data().toString();
+    return texts;
+}
+
+int errorNumberOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const Error &error) {
+        return error.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+class TreeModelTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sortedParentPlacesChildrenAlphabeticallyIgnoringCase_data()
+    {
+        QTest::addColumn<QStringList>("arrivals");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("reversed") << QStringList{"c", "b", "a"} << QStringList{"a", "b", "c"};
+        QTest::newRow("case ignored")
+            << QStringList{"beta", "Alpha", "alpha2"} << QStringList{"Alpha", "alpha2", "beta"};
+        QTest::newRow("ties keep arrival order") << QStringList{"Sand", "clay", "sand", "SAND"}
+                                                 << QStringList{"clay", "Sand", "sand", "SAND"};
+    }
+    void sortedParentPlacesChildrenAlphabeticallyIgnoringCase()
+    {
+        QFETCH(QStringList, arrivals);
+        QFETCH(QStringList, shown);
+        TreeModel tree;
+        QAbstractItemModelTester tester(&tree,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto root = tree.addRoot("r", "Root");
+        tree.setSorted(root, true);
+        for (int i = 0; i < arrivals.size(); ++i)
+            tree.addChild("r", QString::number(i), arrivals[i], 1);
+        QCOMPARE(childTexts(tree, root), shown);
+        // Every node still finds its own row after insertions moved it.
+        for (int row = 0; row < shown.size(); ++row) {
+            const QModelIndex index = tree.index(row, 0, tree.indexOf(root));
+            QCOMPARE(tree.indexOf(tree.nodeAt(index)).row(), row);
+        }
+    }
+
+    void unsortedParentKeepsArrivalOrder()
+    {
+        TreeModel tree;
+        const auto root = tree.addRoot("r", "Root");
+        for (const char *text : {"c", "a", "b"})
+            tree.addChild("r", text, text);
+        QCOMPARE(childTexts(tree, root), (QStringList{"c", "a", "b"}));
+    }
+
+    void addingFailures_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("error");
+        QTest::newRow("duplicate key") << "r"
+                                       << "a1" << int(KeyNotUnique);
+        QTest::newRow("root's own key") << "r"
+                                        << "r" << int(KeyNotUnique);
+        QTest::newRow("unknown relative") << "nope"
+                                          << "b2" << int(RelativeNotFound);
+        QTest::newRow("empty key") << "r"
+                                   << "" << int(InvalidKey);
+    }
+    void addingFailures()
+    {
+        QFETCH(QString, relative);
+        QFETCH(QString, key);
+        QFETCH(int, error);
+        TreeModel tree;
+        tree.addRoot("r", "Root");
+        tree.addChild("r", "a1", "a");
+        QCOMPARE(errorNumberOf([&] { tree.addChild(relative, key, "x"); }), error);
+        QCOMPARE(tree.nodeCount(), 2);
+    }
+
+    void lookupAndPaths()
+    {
+        TreeModel tree;
+        tree.addRoot("lith6", "Lithology Version 6");
+        tree.addChild("lith6", "Igneous1", "Igneous");
+        const auto granite = tree.addChild("Igneous1", "Granite2", "Granite");
+        QCOMPARE(tree.item("Granite2"), granite);
+        QCOMPARE(tree.find("granite2"), TreeModel::NoNode);
+        QCOMPARE(errorNumberOf([&] { tree.item("missing"); }), int(NoSuchNode));
+        QCOMPARE(tree.fullPath(granite), QStringLiteral("Lithology Version 6\\Igneous\\Granite"));
+        QCOMPARE(tree.fullPath(tree.item("lith6")), QStringLiteral("Lithology Version 6"));
+    }
+
+    void tagsAndImagesAreKeptAsGiven()
+    {
+        TreeModel tree;
+        tree.setImageList({QIcon(), QIcon()});
+        const auto root = tree.addRoot("r", "Root");
+        const auto child = tree.addChild("r", "c", "Child", 1);
+        QVERIFY(tree.tag(root) == FieldValue());
+        tree.setTag(child, FieldValue::null());
+        QVERIFY(tree.tag(child).isNull());
+        tree.setTag(child, FieldValue::whole(7));
+        QCOMPARE(tree.tag(child).toText(), QStringLiteral("7"));
+        QCOMPARE(tree.image(root), int(TreeModel::NoImage));
+        QVERIFY(!tree.indexOf(root).data(Qt::DecorationRole).isValid());
+        QCOMPARE(tree.indexOf(child).data(Qt::DecorationRole).typeId(), int(QMetaType::QIcon));
+    }
+
+    void expandingFromCodeAsksTheView()
+    {
+        TreeModel tree;
+        const auto root = tree.addRoot("r", "Root");
+        QList<bool> asked;
+        connect(&tree, &TreeModel::expandedChanged, this,
+                [&](const QModelIndex &index, bool expanded) {
+                    QCOMPARE(tree.nodeAt(index), root);
+                    asked << expanded;
+                });
+        tree.setExpanded(root, true);
+        QVERIFY(tree.isExpanded(root));
+        tree.noteExpanded(root, false);
+        QVERIFY(!tree.isExpanded(root));
+        QCOMPARE(asked, QList<bool>{true});
+    }
+
+    // Qt hashes model indexes by row plus internal id: ids must not run 0, 1, 2...
+    void internalIdsAreSpreadAndRoundTrip()
+    {
+        TreeModel tree;
+        tree.addRoot("r", "Root");
+        QSet<quintptr> lowBits;
+        for (int i = 0; i < 1000; ++i) {
+            const auto node = tree.addChild("r", QString::number(i), "n");
+            const QModelIndex index = tree.indexOf(node);
+            QCOMPARE(tree.nodeAt(index), node);
+            lowBits.insert(index.internalId() & 0xffff);
+        }
+        QVERIFY(lowBits.size() > 990);
+    }
+
+    void modelConsistencyUnderRandomGrowth()
+    {
+        TreeModel tree;
+        QAbstractItemModelTester tester(&tree,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto root = tree.addRoot("r", "Root");
+        tree.setSorted(root, true);
+        QStringList keys{"r"};
+        quint32 seed = 12345;
+        for (int i = 0; i < 400; ++i) {
+            seed = seed * 1103515245 + 12345;
+            const QString parent = keys[int(seed % quint32(keys.size()))];
+            const QString key = QStringLiteral("k%1").arg(i);
+            tree.addChild(parent, key, QString::number(seed % 97));
+            keys << key;
+        }
+        QCOMPARE(tree.nodeCount(), 401);
+    }
+};
+
+QTEST_MAIN(TreeModelTest)
+#include "tst_treemodel.moc"
