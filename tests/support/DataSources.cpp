@@ -93,6 +93,25 @@ void start()
     QCOMPARE(runCluster({QStringLiteral("start")}), 0);
 }
 
+bool userOnlyReads(const QString &database)
+{
+    return run(database, QStringLiteral(R"SQL(
+DO $$
+BEGIN
+    IF EXISTS (SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace
+               WHERE n.nspname NOT IN ('pg_catalog', 'information_schema')
+                 AND ((c.relkind IN ('r', 'v', 'm', 'p', 'f')
+                       AND has_table_privilege('user', c.oid, 'INSERT, UPDATE, DELETE, TRUNCATE'))
+                   OR (c.relkind = 'S' AND has_sequence_privilege('user', c.oid, 'USAGE, UPDATE'))))
+       OR has_database_privilege('user', current_database(), 'CREATE')
+       OR has_schema_privilege('user', 'public', 'CREATE') THEN
+        RAISE EXCEPTION 'the role "user" may write to %', current_database();
+    END IF;
+END
+$$;
+)SQL")) == 0;
+}
+
 } // namespace postgres
 
 } // namespace testsupport
