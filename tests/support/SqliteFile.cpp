@@ -2,12 +2,51 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QHash>
+#include <cstdio>
+#include <cstdlib>
 #include <sqlite3.h>
 
 namespace testsupport::sqlite {
 
+namespace {
+
+// The files this process made, with the bytes each must keep. Checked again
+// when the process ends, before its work directory goes.
+class MadeFiles
+{
+public:
+    static MadeFiles &instance()
+    {
+        static MadeFiles files;
+        return files;
+    }
+    ~MadeFiles()
+    {
+        for (auto it = checksums_.cbegin(); it != checksums_.cend(); ++it)
+            expectUnchanged(it.key());
+    }
+
+    void note(const QString &file) { checksums_.insert(file, checksum(file)); }
+
+    void expectUnchanged(const QString &file) const
+    {
+        const auto made = checksums_.constFind(file);
+        if (made == checksums_.cend() || !QFile::exists(file) || checksum(file) == made.value())
+            return;
+        std::fprintf(stderr, "FAIL: %s was written to after the test made it\n", qPrintable(file));
+        std::_Exit(1);
+    }
+
+private:
+    QHash<QString, QByteArray> checksums_;
+};
+
+} // namespace
+
 void create(const QString &file, const QStringList &statements)
 {
+    MadeFiles::instance().expectUnchanged(file);
     QFile::remove(file);
     sqlite3 *db = nullptr;
     if (sqlite3_open(QFile::encodeName(file).constData(), &db) != SQLITE_OK)
@@ -21,6 +60,12 @@ void create(const QString &file, const QStringList &statements)
     if (sqlite3_exec(db, script.constData(), nullptr, nullptr, &error) != SQLITE_OK)
         qFatal("cannot fill %s: %s", qPrintable(file), error);
     sqlite3_close(db);
+    MadeFiles::instance().note(file);
+}
+
+void written(const QString &file)
+{
+    MadeFiles::instance().note(file);
 }
 
 QStringList demoScript(const QString &name)
