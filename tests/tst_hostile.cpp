@@ -86,20 +86,15 @@ QStringList lithologyColumnsWith(const QStringList &declarations)
     return columns;
 }
 
-// Rows made by SQLite itself, for shapes too large to list: `select` yields
-// the seven columns for each i from 1 to n.
-QStringList generatedLithology(int n, const QString &select)
+// Rows made by SQLite itself, for shapes too large to list: `columns` are
+// the seven values for each i from 1 to n.
+QStringList generatedLithology(int n, const QString &columns)
 {
     return lithology({}) << QStringLiteral("INSERT INTO QryLithParent_rows "
                                            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
-                                           "SELECT i + 1 FROM n WHERE i < %1) %2 FROM n")
+                                           "SELECT i + 1 FROM n WHERE i < %1) SELECT %2 FROM n")
                                 .arg(n)
-                                .arg(select);
-}
-
-QString sqliteSelectFrom(const QString &columns)
-{
-    return QStringLiteral("SELECT ") + columns;
+                                .arg(columns);
 }
 
 // The outline of every top-level node, joined by " | ".
@@ -122,18 +117,13 @@ int skippedCountIn(const QString &warning)
     return count;
 }
 
-QList<ShownBox> boxesWith(const QList<ShownBox> &boxes, QMessageBox::Icon icon, int from = 0)
+QList<ShownBox> boxesWith(const QList<ShownBox> &boxes, QMessageBox::Icon icon, qsizetype from = 0)
 {
     QList<ShownBox> found;
-    for (int i = from; i < boxes.size(); ++i)
+    for (qsizetype i = from; i < boxes.size(); ++i)
         if (boxes.at(i).icon == icon)
             found << boxes.at(i);
     return found;
-}
-
-QString repeated(const QString &piece, int times)
-{
-    return piece.repeated(times);
 }
 
 } // namespace
@@ -193,6 +183,8 @@ private slots:
     void text() { run(); }
     void shape_data();
     void shape() { run(); }
+    void timeScale_data();
+    void timeScale() { run(); }
 
     void deepChainExpandsToItsEnd();
 };
@@ -469,8 +461,8 @@ void HostileDataTest::text_data()
     addCase("a 1 MB definition", lithology({top("Huge", 1, megabyte), top("Small", 2, "s")}),
             "Lithology Version 6(Huge,Small)", {},
             {{"Huge1", "Huge: " + megabyte, "Level: 1"}, {"Small2", "Small: s", "Level: 1"}});
-    const QString longName = repeated(QStringLiteral("Long"), 2500);
-    const QString otherLong = repeated(QStringLiteral("x"), 10000);
+    const QString longName = QStringLiteral("Long").repeated(2500);
+    const QString otherLong = QString(10000, u'x');
     addCase("10,000-character names",
             lithology({top(longName, 1, "long"), child(otherLong, 2, longName, 1, 2, "deep"),
                        top(longName, 1, "duplicate")}),
@@ -487,19 +479,19 @@ void HostileDataTest::shape_data()
 
     // In reverse order, so every term lands at the front of the sorted root.
     QTest::newRow("100,000 first-level terms")
-        << generatedLithology(100000,
-                              sqliteSelectFrom("printf('T%06d', 100000 - i), NULL, 1, i, NULL, "
-                                               "NULL, 'term ' || i"))
+        << generatedLithology(100000, "printf('T%06d', 100000 - i), NULL, 1, i, NULL, NULL, "
+                                      "'term ' || i")
         << QString() << 100001 << QStringList{} << -1 << QStringList{} << false
         << Presses{{"T0999991", "T099999: term 1", "Level: 1"},
                    {"T000000100000", "T000000: term 100000", "Level: 1"}};
-    QTest::newRow("depth 1,000")
-        << generatedLithology(1000, sqliteSelectFrom("'D' || i, CASE WHEN i > 1 THEN 'D' || "
-                                                     "(i - 1) END, i, i, NULLIF(i - 1, 0), "
-                                                     "NULLIF(i - 1, 0), 'depth ' || i"))
-        << QString() << 1001 << QStringList{} << -1 << QStringList{} << false
-        << Presses{{"D10001000", "D1000: depth 1000", "Level: 1000"},
-                   {"D11", "D1: depth 1", "Level: 1"}};
+    QTest::newRow("depth 1,000") << generatedLithology(
+                                        1000,
+                                        "'D' || i, CASE WHEN i > 1 THEN 'D' || (i - 1) END, i, "
+                                        "i, NULLIF(i - 1, 0), NULLIF(i - 1, 0), 'depth ' || i")
+                                 << QString() << 1001 << QStringList{} << -1 << QStringList{}
+                                 << false
+                                 << Presses{{"D10001000", "D1000: depth 1000", "Level: 1000"},
+                                            {"D11", "D1: depth 1", "Level: 1"}};
 
     const QStringList columns = sqlite::lithologyColumns();
     // "description" is covered where the start-up is tested.
@@ -539,12 +531,73 @@ void HostileDataTest::shape_data()
                    {"Sand1", "Sand: ", "Level: 1"}};
 }
 
+void HostileDataTest::timeScale_data()
+{
+    addColumns();
+    const QStringList sand = lithology({top("Sand", 1)});
+    const QString eon =
+        QStringLiteral("Eon: Eon\r\nMinimum Age (mya): 0\r\nMaximum Age (mya): 4000");
+    QStringList textLevels = sqlite::stratigraphyColumns();
+    textLevels[2] = "strat_level TEXT";
+    textLevels[5] = "parent_level TEXT";
+    addCase("levels as text",
+            sand + stratigraphy({{"Eon", Null, "100", 1, Null, Null, "Eon", 0, 4000},
+                                 {"Era", "Eon", " 200 ", 2, 1, "100", "Era", 0, 500},
+                                 {"Half", "Era", "250.0", 3, 2, "200", "Sub", 0, 100},
+                                 {"Bad", "Eon", "x", 4, 1, "100", "Era", 0, 1},
+                                 {"Same", "Eon", "100.5", 5, 1, "100.5", "Era", 0, 1}},
+                                textLevels),
+            "Lithology Version 6(Sand) | Stratigraphic Age(Eon(Era(Half)))", {"Bad"},
+            {{"Eon1", eon, ""},
+             {"Half3", "Half: Sub\r\nMinimum Age (mya): 0\r\nMaximum Age (mya): 100", ""}});
+    QStringList textAges = sqlite::stratigraphyColumns();
+    textAges[7] = "min_age TEXT";
+    addCase("ages as stored",
+            sand + stratigraphy({{"Age", Null, 100, 1, Null, Null, "Age", "about 5", Null},
+                                 {"Age", Null, 900, 2, Null, Null, "Age", "-1", 1e300},
+                                 {"Age", Null, 900, 3, Null, Null, "Age", " 66 ", 66.0}},
+                                textAges),
+            "Lithology Version 6(Sand) | Stratigraphic Age(Age)", {},
+            {{"Age1",
+              "Age: Age\r\nMinimum Age (mya): about 5\r\nMaximum Age (mya): "
+              "\r\nMinimum Age (mya): -1\r\nMaximum Age (mya): 1e+300"
+              "\r\nMinimum Age (mya):  66 \r\nMaximum Age (mya): 66",
+              ""}});
+    addCase("Null in each column in turn",
+            sand + stratigraphy({{"Eon", Null, 100, 1, Null, Null, "Eon", 0, 4000},
+                                 {Null, "Eon", 200, 10, 1, 100, "no name", 1, 2},
+                                 {"NoParent", Null, 200, 11, 1, 100, "Era", 1, 2},
+                                 {"NoLevel", "Eon", Null, 12, 1, 100, "Era", 1, 2},
+                                 {"NoId", "Eon", 200, Null, 1, 100, "Era", 1, 2},
+                                 {"NoParentId", "Eon", 200, 14, Null, 100, "Era", 1, 2},
+                                 {"NoParentLevel", "Eon", 200, 15, 1, Null, "Era", 1, 2},
+                                 {"NoRank", "Eon", 200, 16, 1, 100, Null, 1, 2},
+                                 {"NoAges", "Eon", 200, 17, 1, 100, "Era", Null, Null}}),
+            "Lithology Version 6(Sand) | Stratigraphic Age(Eon(,NoId,NoRank,NoAges))",
+            {"NoParent", "NoParentId"},
+            {{"10", ": no name", ""},
+             {"NoId", "NoId: Era\r\nMinimum Age (mya): 1\r\nMaximum Age (mya): 2", ""},
+             {"NoRank16", "NoRank: \r\nMinimum Age (mya): 1\r\nMaximum Age (mya): 2", ""},
+             {"NoAges17", "NoAges: Era\r\nMinimum Age (mya): \r\nMaximum Age (mya): ", ""}});
+    addCase("names alike but not equal",
+            sand + stratigraphy({{"Jurassic", Null, 100, 1, Null, Null, "Period", 145, 201.4},
+                                 {"Jurassic ", Null, 900, 2, Null, Null, "x", 1, 1},
+                                 {"jurassic", Null, 900, 3, Null, Null, "x", 2, 2},
+                                 {"Jurassic", Null, 900, 4, Null, Null, "x", 3, 3}}),
+            "Lithology Version 6(Sand) | Stratigraphic Age(Jurassic)", {},
+            {{"Sand1", "Sand: ", "Level: 1"},
+             // Two exact matches, in row order; the label keeps its caption.
+             {"Jurassic1",
+              "Jurassic: Period\r\nMinimum Age (mya): 145\r\nMaximum Age (mya): 201.4"
+              "\r\nMinimum Age (mya): 3\r\nMaximum Age (mya): 3",
+              "Level: 1"}});
+}
+
 // Opening every node of a deep chain runs the folder handler at each depth.
 void HostileDataTest::deepChainExpandsToItsEnd()
 {
     sqlite::create(databaseFile(),
-                   generatedLithology(1000, sqliteSelectFrom("'D' || i, 'D' || (i - 1), i, i, "
-                                                             "i - 1, i - 1, NULL")));
+                   generatedLithology(1000, "'D' || i, 'D' || (i - 1), i, i, i - 1, i - 1, NULL"));
     BoxCatcher boxes;
     Form1 form;
     form.Form_Load();
