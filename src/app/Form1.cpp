@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "DescriptionBox.h"
 #include "FormDetailsOutput.h"
 #include "FormLayout.h"
 #include "MessageBoxes.h"
@@ -21,7 +22,6 @@
 #include "tree/StratigraphyBuilder.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShowEvent>
@@ -94,7 +94,7 @@ void Form1::createControls()
     tv->setSelectionMode(QAbstractItemView::SingleSelection);
     tv->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    txtDescription = new QPlainTextEdit(this);
+    txtDescription = new DescriptionBox(this);
     txtDescription->setObjectName(QStringLiteral("txtDescription"));
     txtDescription->setAccessibleName(QStringLiteral("Definition"));
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -7,8 +7,8 @@
 #include <QList>
 #include <QWidget>
 
+class DescriptionBox;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 class QTreeView;
 
@@ -69,7 +69,7 @@ private:
 
     QPushButton *btn_define = nullptr;
     QTreeView *tv = nullptr;
-    QPlainTextEdit *txtDescription = nullptr;
+    DescriptionBox *txtDescription = nullptr;
     QLabel *lbl_level = nullptr;
     QList<QIcon> ImageList2;
     QList<QIcon> ImageList1;
