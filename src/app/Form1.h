@@ -37,6 +37,10 @@ public:
 
     void BuildStrat();
     void BuildLith6();
+    // Write the selected node's details to the description box (and, for a
+    // lithology term, its level to the label). With no node selected they
+    // do nothing. An error ends the request and passes to the caller; what
+    // was written before it stays.
     void ListStrat();
     void ListLith6();
 
