@@ -201,6 +201,10 @@ private slots:
             << Rows{igneous, named("\tIgneous", 9, 50), named("Igneous\t", 8, 51)}
             << QStringList{"Igneous1"} << "Igneous: melt"
             << "Level: 1";
+        QTest::newRow("a node ending in a tab keeps it")
+            << Rows{{"Igneous\t", null(), 1, 1, null(), null(), "melt"}, named("Igneous", 9, 50)}
+            << QStringList{"Igneous\t1"} << "Igneous\t: melt"
+            << "Level: 1";
         QTest::newRow("of two rows with the name the later wins")
             << Rows{igneous, named("Igneous", 9, 50), named("Igneous", 7, 51)}
             << QStringList{"Igneous1"} << "Igneous: melt"
