@@ -1,6 +1,5 @@
-#include "support/BoxCatcher.h"
 #include "support/DataSources.h"
-#include "support/FormProbe.h"
+#include "support/LoadedWindow.h"
 #include "support/SqliteFile.h"
 
 #include <QTest>
@@ -39,35 +38,14 @@ QStringList stratigraphy(const Rows &rows)
     return sqlite::rowSet(QStringLiteral("QryStratParent"), sqlite::stratigraphyColumns(), rows);
 }
 
-const Rows igneousOnly{{"Igneous", null(), 1, 1, null(), null(), "melt"}};
-
-// The window on the data source, loaded and shown, with every message box
-// it opens recorded and answered.
-struct Window
+// The first line of the description of the node with this key.
+QString firstLine(const FormProbe &probe, const QString &key)
 {
-    Window()
-    {
-        form.Form_Load();
-        form.show();
-    }
+    const TreeModel::Node node = probe.tree->item(key);
+    return probe.tree->text(node) + QStringLiteral(": ") + probe.tree->tag(node).toText();
+}
 
-    // Selects the node with this key and clicks "Define".
-    void define(const QString &key)
-    {
-        probe.select(key);
-        QTest::mouseClick(probe.btn_define, Qt::LeftButton);
-    }
-
-    QString firstLine(const QString &key) const
-    {
-        const TreeModel::Node node = probe.tree->item(key);
-        return probe.tree->text(node) + QStringLiteral(": ") + probe.tree->tag(node).toText();
-    }
-
-    BoxCatcher boxes;
-    Form1 form;
-    FormProbe probe{form};
-};
+const Rows igneousOnly{{"Igneous", null(), 1, 1, null(), null(), "melt"}};
 
 } // namespace
 
@@ -129,7 +107,7 @@ private slots:
             strat << QVariantList{names[i], null(), 999, 100 + i, null(), null(), "x", 1, 2};
         }
         sqlite::create(databaseFile(), lithology(lith) + stratigraphy(strat));
-        Window window;
+        LoadedWindow window;
         TreeModel &tree = window.form.nodes();
         tree.addRoot("edition2", "Lithology Version 6 (2nd edition)");
         tree.addChild("edition2", "Basalt7", "Basalt", 1);
@@ -143,7 +121,7 @@ private slots:
 
         QVERIFY(window.boxes.boxes().isEmpty());
         const QString description = window.probe.description();
-        const QString first = window.firstLine(key);
+        const QString first = firstLine(window.probe, key);
         if (lithologyView) {
             QCOMPARE(description, first);
             QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 9"));
@@ -158,7 +136,7 @@ private slots:
     void defineWithNothingSelectedDoesNothing()
     {
         sqlite::create(databaseFile(), lithology(igneousOnly));
-        Window window;
+        LoadedWindow window;
         QTest::mouseClick(window.probe.btn_define, Qt::LeftButton);
         QCOMPARE(window.probe.description(), QString());
         QCOMPARE(window.probe.lbl_level->text(), QString());
@@ -241,7 +219,7 @@ private slots:
         QFETCH(QString, description);
         QFETCH(QString, label);
         sqlite::create(databaseFile(), lithology(rows));
-        Window window;
+        LoadedWindow window;
         for (const QString &key : pressed)
             window.define(key);
         QVERIFY(window.boxes.boxes().isEmpty());
@@ -252,7 +230,7 @@ private slots:
     void lithologyLevelsAreReadAsTheyAreNow()
     {
         sqlite::create(databaseFile(), lithology(igneousOnly));
-        Window window;
+        LoadedWindow window;
         window.define("Igneous1");
         QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 1"));
 
@@ -275,7 +253,7 @@ private slots:
     {
         sqlite::create(databaseFile(), lithology({{"Igneous", null(), 1, 1, null(), null(), "melt"},
                                                   {"Granite", "Igneous", 2, 2, 1, 1, "coarse"}}));
-        Window window;
+        LoadedWindow window;
         window.define("Igneous1");
         sqlite::change(databaseFile(), {"DROP VIEW QryLithParent"});
 
@@ -362,7 +340,7 @@ private slots:
                  {"Cenozoic", "Phanerozoic", 200, 4, 1, 100, null(), 0, 66}} +
             extra;
         sqlite::create(databaseFile(), lithology(igneousOnly) + stratigraphy(strat));
-        Window window;
+        LoadedWindow window;
         // Typed text is replaced by the next "Define".
         window.probe.txtDescription->setFocus();
         QTest::keyClicks(window.probe.txtDescription, QStringLiteral("my notes"));
@@ -389,7 +367,7 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, description);
         sqlite::create(databaseFile(), statements);
-        Window window;
+        LoadedWindow window;
         if (window.probe.tree->find(key) == TreeModel::NoNode)
             window.form.nodes().addRoot(key, "Other");
         window.define(key);
@@ -406,7 +384,7 @@ private slots:
                        lithology(igneousOnly) + sqlite::rowSet("QryStratParent", noAges,
                                                                {{"Phanerozoic", null(), 100, 1,
                                                                  null(), null(), "Eon"}}));
-        Window window;
+        LoadedWindow window;
         QVERIFY(window.boxes.boxes().isEmpty());
         window.define("Phanerozoic1");
         QCOMPARE(window.boxes.boxes().size(), 1);
@@ -429,7 +407,7 @@ private slots:
                 stratigraphy({{"Phanerozoic", null(), 100, 1, null(), null(), "Eon", 0, 538.8},
                               {"Lost era", "Nowhere", 200, 2, 98, 100, "Era", 1, 2},
                               {"Paleozoic", "Phanerozoic", 200, 3, 1, 100, "Era", 251.9, 538.8}}));
-        Window window;
+        LoadedWindow window;
         QCOMPARE(window.boxes.boxes().size(), 1);
         const ShownBox &box = window.boxes.boxes().first();
         QCOMPARE(box.icon, QMessageBox::Warning);
@@ -488,7 +466,7 @@ private slots:
         sqlite::create(databaseFile(), sqlite::demoScript("schema.sqlite.sql") +
                                            sqlite::demoScript("lithology.sql") +
                                            sqlite::demoScript("stratigraphy.sql"));
-        Window window;
+        LoadedWindow window;
         QVERIFY(window.boxes.boxes().isEmpty());
         const TreeModel &tree = *window.probe.tree;
         QCOMPARE(tree.fullPath(tree.item("Syenogranite104")),

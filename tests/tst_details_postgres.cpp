@@ -1,6 +1,5 @@
-#include "support/BoxCatcher.h"
 #include "support/DataSources.h"
-#include "support/FormProbe.h"
+#include "support/LoadedWindow.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -49,25 +48,6 @@ const QString allLithologyColumns =
 const QString paleozoicText =
     QStringLiteral("Paleozoic: Era\r\nMinimum Age (mya): 251.9\r\nMaximum Age (mya): 538.8");
 
-struct Window
-{
-    Window()
-    {
-        form.Form_Load();
-        form.show();
-    }
-
-    void define(const QString &key)
-    {
-        probe.select(key);
-        QTest::mouseClick(probe.btn_define, Qt::LeftButton);
-    }
-
-    BoxCatcher boxes;
-    Form1 form;
-    FormProbe probe{form};
-};
-
 // A run-time error report: its number, then its description.
 void verifyErrorBox(const ShownBox &box)
 {
@@ -114,7 +94,7 @@ private slots:
     {
         QFETCH(QString, columns);
         QFETCH(QString, named);
-        Window window;
+        LoadedWindow window;
         QVERIFY(window.boxes.boxes().isEmpty());
         window.define("Igneous1");
         QCOMPARE(postgres::run(database, lithologyView(columns)), 0);
@@ -135,7 +115,7 @@ private slots:
 
     void lostConnection()
     {
-        Window window;
+        LoadedWindow window;
         QVERIFY(window.boxes.boxes().isEmpty());
         window.define("Granite2");
         window.define("Paleozoic2");
@@ -197,7 +177,7 @@ private slots:
         }
 
         // A window opened now reads the server as before.
-        Window fresh;
+        LoadedWindow fresh;
         QVERIFY(fresh.boxes.boxes().isEmpty());
         fresh.define("Igneous1");
         QCOMPARE(fresh.probe.lbl_level->text(), QStringLiteral("Level: 1"));
