@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "DescriptionBox.h"
 #include "FormDetailsOutput.h"
 #include "FormLayout.h"
 #include "MessageBoxes.h"
@@ -21,7 +22,6 @@
 #include "tree/StratigraphyBuilder.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShowEvent>
@@ -94,7 +94,7 @@ void Form1::createControls()
     tv->setSelectionMode(QAbstractItemView::SingleSelection);
     tv->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    txtDescription = new QPlainTextEdit(this);
+    txtDescription = new DescriptionBox(this);
     txtDescription->setObjectName(QStringLiteral("txtDescription"));
     txtDescription->setAccessibleName(QStringLiteral("Definition"));
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -225,20 +225,16 @@ void Form1::BuildStrat()
 
 void Form1::ListLith6()
 {
-    guarded([this] {
-        const TreeModel::Node node = selectedNode();
-        if (node != TreeModel::NoNode)
-            listLithology(source_, *model_, node, *details_);
-    });
+    const TreeModel::Node node = selectedNode();
+    if (node != TreeModel::NoNode)
+        listLithology(source_, *model_, node, *details_);
 }
 
 void Form1::ListStrat()
 {
-    guarded([this] {
-        const TreeModel::Node node = selectedNode();
-        if (node != TreeModel::NoNode)
-            listStratigraphy(source_, *model_, node, *details_);
-    });
+    const TreeModel::Node node = selectedNode();
+    if (node != TreeModel::NoNode)
+        listStratigraphy(source_, *model_, node, *details_);
 }
 
 TreeModel::Node Form1::selectedNode() const
@@ -247,15 +243,18 @@ TreeModel::Node Form1::selectedNode() const
     return selected.isEmpty() ? TreeModel::NoNode : model_->nodeAt(selected.first());
 }
 
+// "Define" with nothing selected does nothing.
 void Form1::btn_define_Click()
 {
-    const TreeModel::Node node = selectedNode();
-    if (node == TreeModel::NoNode)
-        return;
-    if (isLithologyPath(model_->fullPath(node)))
-        ListLith6();
-    else
-        ListStrat();
+    guarded([this] {
+        const TreeModel::Node node = selectedNode();
+        if (node == TreeModel::NoNode)
+            return;
+        if (isLithologyPath(model_->fullPath(node)))
+            ListLith6();
+        else
+            ListStrat();
+    });
 }
 
 void Form1::tv_Expand(TreeModel::Node node)

@@ -7,8 +7,8 @@
 #include <QList>
 #include <QWidget>
 
+class DescriptionBox;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 class QTreeView;
 
@@ -37,6 +37,10 @@ public:
 
     void BuildStrat();
     void BuildLith6();
+    // Write the selected node's details to the description box (and, for a
+    // lithology term, its level to the label). With no node selected they
+    // do nothing. An error ends the request and passes to the caller; what
+    // was written before it stays.
     void ListStrat();
     void ListLith6();
 
@@ -69,7 +73,7 @@ private:
 
     QPushButton *btn_define = nullptr;
     QTreeView *tv = nullptr;
-    QPlainTextEdit *txtDescription = nullptr;
+    DescriptionBox *txtDescription = nullptr;
     QLabel *lbl_level = nullptr;
     QList<QIcon> ImageList2;
     QList<QIcon> ImageList1;

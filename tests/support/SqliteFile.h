@@ -14,6 +14,10 @@ namespace sqlite {
 // A new database file (any old one replaced) made by these statements.
 void create(const QString &file, const QStringList &statements);
 
+// Runs statements on an existing file, as another program changing the data
+// while Kestrelon has it open would.
+void change(const QString &file, const QStringList &statements);
+
 // Runs the statements of a SQL script file of the project's demo data.
 QStringList demoScript(const QString &name);
 
