@@ -225,16 +225,20 @@ void Form1::BuildStrat()
 
 void Form1::ListLith6()
 {
-    const TreeModel::Node node = selectedNode();
-    if (node != TreeModel::NoNode)
-        listLithology(source_, *model_, node, *details_);
+    guarded([this] {
+        const TreeModel::Node node = selectedNode();
+        if (node != TreeModel::NoNode)
+            listLithology(source_, *model_, node, *details_);
+    });
 }
 
 void Form1::ListStrat()
 {
-    const TreeModel::Node node = selectedNode();
-    if (node != TreeModel::NoNode)
-        listStratigraphy(source_, *model_, node, *details_);
+    guarded([this] {
+        const TreeModel::Node node = selectedNode();
+        if (node != TreeModel::NoNode)
+            listStratigraphy(source_, *model_, node, *details_);
+    });
 }
 
 TreeModel::Node Form1::selectedNode() const

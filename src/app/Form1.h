@@ -39,8 +39,9 @@ public:
     void BuildLith6();
     // Write the selected node's details to the description box (and, for a
     // lithology term, its level to the label). With no node selected they
-    // do nothing. An error ends the request and passes to the caller; what
-    // was written before it stays.
+    // do nothing. An error ends the request and is shown in a critical box;
+    // what was written before it stays, and the window goes on. The same
+    // holds for the two builders.
     void ListStrat();
     void ListLith6();
 
