@@ -24,7 +24,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QShowEvent>
 #include <QTreeView>
 
 using namespace kestrelon;
@@ -70,8 +69,11 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Kestrelon"));
     setWindowIcon(Pictures::globe());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     createControls();
     bindEvents();
+    placeOnScreen();
 }
 
 Form1::~Form1() = default;
@@ -140,6 +142,16 @@ void Form1::bindEvents()
         tv_Collapse(node);
     });
     connect(model_, &TreeModel::expandedChanged, tv, &QTreeView::setExpanded);
+}
+
+// Centred on the screen when first shown. The window's outer size, which the
+// layout measures against, is known only once the window manager has framed
+// it: the layout follows then.
+void Form1::placeOnScreen()
+{
+    const auto *centring = new FramedCentring(*this);
+    connect(centring, &FramedCentring::framed, this,
+            [this] { guarded([this] { Form_Resize(); }); });
 }
 
 void Form1::Form_Load()
@@ -272,22 +284,6 @@ void Form1::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     guarded([this] { Form_Resize(); });
-}
-
-void Form1::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (!event->spontaneous() && !centredWithFrame_)
-        centreOnScreen(*this);
-}
-
-void Form1::moveEvent(QMoveEvent *event)
-{
-    QWidget::moveEvent(event);
-    if (!centredWithFrame_ && isVisible() && frameGeometry() != geometry()) {
-        centredWithFrame_ = true;
-        centreOnScreen(*this);
-    }
 }
 
 void Form1::Form_Resize()
