@@ -131,17 +131,30 @@ void Form1::createControls()
 void Form1::bindEvents()
 {
     connect(btn_define, &QPushButton::clicked, this, [this] { btn_define_Click(); });
+    // Only a node with children opens and closes. The view also reports
+    // opening a term that has none ("+" on it), which shows nothing and so
+    // leaves its picture alone.
     connect(tv, &QTreeView::expanded, this, [this](const QModelIndex &index) {
         const TreeModel::Node node = model_->nodeAt(index);
+        if (model_->childCount(node) == 0)
+            return;
         model_->noteExpanded(node, true);
         tv_Expand(node);
     });
     connect(tv, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
         const TreeModel::Node node = model_->nodeAt(index);
+        if (model_->childCount(node) == 0)
+            return;
         model_->noteExpanded(node, false);
         tv_Collapse(node);
     });
-    connect(model_, &TreeModel::expandedChanged, tv, &QTreeView::setExpanded);
+    // A builder opens its root before the children are there and again
+    // after; the view opens it, and reports it, once there is something to show.
+    connect(model_, &TreeModel::expandedChanged, tv,
+            [this](const QModelIndex &index, bool expanded) {
+                if (!expanded || model_->childCount(model_->nodeAt(index)) > 0)
+                    tv->setExpanded(index, expanded);
+            });
 }
 
 // Centred on the screen when first shown. The window's outer size, which the
