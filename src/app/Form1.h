@@ -50,12 +50,11 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
 
 private:
     void createControls();
     void bindEvents();
+    void placeOnScreen();
 
     kestrelon::BuildReport buildLithology();
     kestrelon::BuildReport buildStratigraphy();
@@ -83,7 +82,5 @@ private:
     std::unique_ptr<kestrelon::FormDetailsOutput> details_;
     kestrelon::SourceState source_;
     bool unloaded_ = false;
-    // The window manager adds the frame a moment after the first showing;
-    // the window is centred again once its size is known.
-    bool centredWithFrame_ = false;
+    bool expandingFromCode_ = false;
 };
