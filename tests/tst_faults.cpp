@@ -4,8 +4,6 @@
 #include "support/ShownTexts.h"
 #include "support/SqliteFile.h"
 
-#include "app/DescriptionText.h"
-
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -102,8 +100,7 @@ AfterPress press(const FormProbe &probe, const BoxCatcher &boxes, const QString 
     const qsizetype before = boxes.boxes().size();
     probe.select(key);
     probe.btn_define->click();
-    return {boxes.boxes().mid(before), descriptionText(*probe.txtDescription),
-            probe.lbl_level->text()};
+    return {boxes.boxes().mid(before), probe.description(), probe.lbl_level->text()};
 }
 
 // The window still answers: a branch opens and closes with its pictures.

@@ -3,8 +3,6 @@
 #include "support/FormProbe.h"
 #include "support/ShownTexts.h"
 
-#include "app/DescriptionText.h"
-
 #include <QTest>
 
 using namespace kestrelon;
@@ -136,7 +134,7 @@ private slots:
             probe.select(press.key);
             probe.btn_define->click();
             QCOMPARE(boxes.boxes().size(), 1);
-            QCOMPARE(descriptionText(*probe.txtDescription), press.description);
+            QCOMPARE(probe.description(), press.description);
             QCOMPARE(probe.lbl_level->text(), press.level);
         }
     }

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "DescriptionBox.h"
 #include "FormDetailsOutput.h"
 #include "FormLayout.h"
 #include "MessageBoxes.h"
@@ -21,10 +22,9 @@
 #include "tree/StratigraphyBuilder.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QShowEvent>
+#include <QScopedValueRollback>
 #include <QTreeView>
 
 using namespace kestrelon;
@@ -70,8 +70,11 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Kestrelon"));
     setWindowIcon(Pictures::globe());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     createControls();
     bindEvents();
+    placeOnScreen();
 }
 
 Form1::~Form1() = default;
@@ -94,7 +97,7 @@ void Form1::createControls()
     tv->setSelectionMode(QAbstractItemView::SingleSelection);
     tv->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    txtDescription = new QPlainTextEdit(this);
+    txtDescription = new DescriptionBox(this);
     txtDescription->setObjectName(QStringLiteral("txtDescription"));
     txtDescription->setAccessibleName(QStringLiteral("Definition"));
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -129,17 +132,38 @@ void Form1::createControls()
 void Form1::bindEvents()
 {
     connect(btn_define, &QPushButton::clicked, this, [this] { btn_define_Click(); });
+    // A node the program opens is reported like any other. The user can
+    // open or close only a node with children: the view also reports "+" on
+    // a term that has none, which shows nothing and leaves its picture alone.
     connect(tv, &QTreeView::expanded, this, [this](const QModelIndex &index) {
         const TreeModel::Node node = model_->nodeAt(index);
+        if (!expandingFromCode_ && model_->childCount(node) == 0)
+            return;
         model_->noteExpanded(node, true);
         tv_Expand(node);
     });
     connect(tv, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
         const TreeModel::Node node = model_->nodeAt(index);
+        if (!expandingFromCode_ && model_->childCount(node) == 0)
+            return;
         model_->noteExpanded(node, false);
         tv_Collapse(node);
     });
-    connect(model_, &TreeModel::expandedChanged, tv, &QTreeView::setExpanded);
+    connect(model_, &TreeModel::expandedChanged, tv,
+            [this](const QModelIndex &index, bool expanded) {
+                const QScopedValueRollback<bool> fromCode(expandingFromCode_, true);
+                tv->setExpanded(index, expanded);
+            });
+}
+
+// Centred on the screen when first shown. The window's outer size, which the
+// layout measures against, is known only once the window manager has framed
+// it: the layout follows then.
+void Form1::placeOnScreen()
+{
+    const auto *centring = new FramedCentring(*this);
+    connect(centring, &FramedCentring::framed, this,
+            [this] { guarded([this] { Form_Resize(); }); });
 }
 
 void Form1::Form_Load()
@@ -247,15 +271,18 @@ TreeModel::Node Form1::selectedNode() const
     return selected.isEmpty() ? TreeModel::NoNode : model_->nodeAt(selected.first());
 }
 
+// "Define" with nothing selected does nothing.
 void Form1::btn_define_Click()
 {
-    const TreeModel::Node node = selectedNode();
-    if (node == TreeModel::NoNode)
-        return;
-    if (isLithologyPath(model_->fullPath(node)))
-        ListLith6();
-    else
-        ListStrat();
+    guarded([this] {
+        const TreeModel::Node node = selectedNode();
+        if (node == TreeModel::NoNode)
+            return;
+        if (isLithologyPath(model_->fullPath(node)))
+            ListLith6();
+        else
+            ListStrat();
+    });
 }
 
 void Form1::tv_Expand(TreeModel::Node node)
@@ -272,22 +299,6 @@ void Form1::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     guarded([this] { Form_Resize(); });
-}
-
-void Form1::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (!event->spontaneous() && !centredWithFrame_)
-        centreOnScreen(*this);
-}
-
-void Form1::moveEvent(QMoveEvent *event)
-{
-    QWidget::moveEvent(event);
-    if (!centredWithFrame_ && isVisible() && frameGeometry() != geometry()) {
-        centredWithFrame_ = true;
-        centreOnScreen(*this);
-    }
 }
 
 void Form1::Form_Resize()

@@ -7,8 +7,8 @@
 #include <QList>
 #include <QWidget>
 
+class DescriptionBox;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 class QTreeView;
 
@@ -37,6 +37,11 @@ public:
 
     void BuildStrat();
     void BuildLith6();
+    // Write the selected node's details to the description box (and, for a
+    // lithology term, its level to the label). With no node selected they
+    // do nothing. An error ends the request and is shown in a critical box;
+    // what was written before it stays, and the window goes on. The same
+    // holds for the two builders.
     void ListStrat();
     void ListLith6();
 
@@ -45,12 +50,11 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
 
 private:
     void createControls();
     void bindEvents();
+    void placeOnScreen();
 
     kestrelon::BuildReport buildLithology();
     kestrelon::BuildReport buildStratigraphy();
@@ -69,7 +73,7 @@ private:
 
     QPushButton *btn_define = nullptr;
     QTreeView *tv = nullptr;
-    QPlainTextEdit *txtDescription = nullptr;
+    DescriptionBox *txtDescription = nullptr;
     QLabel *lbl_level = nullptr;
     QList<QIcon> ImageList2;
     QList<QIcon> ImageList1;
@@ -78,7 +82,5 @@ private:
     std::unique_ptr<kestrelon::FormDetailsOutput> details_;
     kestrelon::SourceState source_;
     bool unloaded_ = false;
-    // The window manager adds the frame a moment after the first showing;
-    // the window is centred again once its size is known.
-    bool centredWithFrame_ = false;
+    bool expandingFromCode_ = false;
 };

@@ -1,6 +1,6 @@
 #include "FormDetailsOutput.h"
 
-#include "DescriptionText.h"
+#include "DescriptionBox.h"
 
 #include <QLabel>
 
@@ -8,12 +8,12 @@ namespace kestrelon {
 
 QString FormDetailsOutput::description() const
 {
-    return descriptionText(description_);
+    return description_.text();
 }
 
 void FormDetailsOutput::setDescription(const QString &text)
 {
-    setDescriptionText(description_, text);
+    description_.setText(text);
 }
 
 void FormDetailsOutput::setLevelCaption(const QString &caption)

@@ -2,8 +2,8 @@
 
 #include "details/DetailsOutput.h"
 
+class DescriptionBox;
 class QLabel;
-class QPlainTextEdit;
 
 namespace kestrelon {
 
@@ -12,7 +12,7 @@ namespace kestrelon {
 class FormDetailsOutput : public DetailsOutput
 {
 public:
-    FormDetailsOutput(QPlainTextEdit &description, QLabel &level)
+    FormDetailsOutput(DescriptionBox &description, QLabel &level)
         : description_(description), level_(level)
     {
     }
@@ -22,7 +22,7 @@ public:
     void setLevelCaption(const QString &caption) override;
 
 private:
-    QPlainTextEdit &description_;
+    DescriptionBox &description_;
     QLabel &level_;
 };
 

@@ -1,6 +1,7 @@
 #include "FormLayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kestrelon {
 
@@ -32,6 +33,8 @@ FormGeometry designedGeometry()
 FormGeometry layoutForm(float outerWidth, float outerHeight, FormGeometry g,
                         const std::function<float(float)> &store)
 {
+    if (!std::isfinite(outerWidth) || !std::isfinite(outerHeight))
+        return g;
     const auto put = [&store](float &property, float value) {
         property = store ? store(value) : value;
     };

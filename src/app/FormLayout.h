@@ -29,7 +29,8 @@ FormGeometry designedGeometry();
 // to the right of the button, the label sits under the button. Six
 // assignments in a fixed order, each reading what the earlier ones stored;
 // `store` gives back a written value as the control reports it (whole
-// pixels on a screen). Widths and heights never go below 0.
+// pixels on a screen). Widths and heights never go below 0; tops may. A size
+// that is not a finite number leaves the geometry as it is.
 FormGeometry layoutForm(float outerWidth, float outerHeight, FormGeometry current,
                         const std::function<float(float)> &store = {});
 

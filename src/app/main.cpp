@@ -8,6 +8,8 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrelon"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kestrelon"));
+    // Ties the window to the installed kestrelon.desktop and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("kestrelon"));
     QApplication::setWindowIcon(kestrelon::Pictures::globe());
 
     Form1 form;

@@ -10,6 +10,15 @@
 
 namespace kestrelon {
 
+namespace {
+
+// The columns the builder reads as "Lithology" and "Lith_level"; names
+// match whatever their case.
+const QString nameColumnName = QStringLiteral("lithology");
+const QString levelColumnName = QStringLiteral("lith_level");
+
+} // namespace
+
 void listLithology(SourceState &source, const TreeModel &tree, TreeModel::Node selected,
                    DetailsOutput &output)
 {
@@ -28,10 +37,10 @@ void listLithology(SourceState &source, const TreeModel &tree, TreeModel::Node s
     int levelColumn = -1;
     while (!rows.eof()) {
         if (nameColumn < 0)
-            nameColumn = rows.fieldIndex(LithRow.name);
+            nameColumn = rows.fieldIndex(nameColumnName);
         if (equals(trim(rows.value(nameColumn)), wanted)) {
             if (levelColumn < 0)
-                levelColumn = rows.fieldIndex(LithRow.level);
+                levelColumn = rows.fieldIndex(levelColumnName);
             output.setLevelCaption(
                 concat(FieldValue::text(QStringLiteral("Level: ")), rows.value(levelColumn))
                     .toText());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DescriptionBox.h"
 #include "app/Form1.h"
 #include "tree/TreeModel.h"
 
@@ -25,6 +26,8 @@ struct FormProbe
     // The node with this key, selected as a click would select it.
     void select(const QString &key) const;
     QStringList rootTexts() const;
+    // The description box's text, lines separated by CR LF.
+    QString description() const { return qobject_cast<DescriptionBox *>(txtDescription)->text(); }
 
     QTreeView *tv;
     QPushButton *btn_define;

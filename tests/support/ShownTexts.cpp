@@ -3,8 +3,6 @@
 #include "BoxCatcher.h"
 #include "FormProbe.h"
 
-#include "app/DescriptionText.h"
-
 namespace testsupport {
 
 namespace {
@@ -43,7 +41,7 @@ void ShownTexts::addWindow(Form1 &form)
 {
     const FormProbe probe(form);
     add(form.windowTitle());
-    add(kestrelon::descriptionText(*probe.txtDescription));
+    add(probe.description());
     add(probe.lbl_level->text());
 }
 

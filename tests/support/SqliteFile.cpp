@@ -42,29 +42,41 @@ private:
     QHash<QString, QByteArray> checksums_;
 };
 
+void execute(const QString &file, const QString &script, int openFlags)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, openFlags, nullptr) != SQLITE_OK)
+        qFatal("cannot open %s", qPrintable(file));
+    sqlite3_busy_timeout(db, 5000);
+    char *error = nullptr;
+    if (sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK)
+        qFatal("cannot change %s: %s", qPrintable(file), error);
+    sqlite3_close(db);
+}
+
+QString script(const QStringList &statements)
+{
+    return statements.join(QStringLiteral(";\n")) + u';';
+}
+
 } // namespace
 
 void create(const QString &file, const QStringList &statements)
 {
     MadeFiles::instance().expectUnchanged(file);
     QFile::remove(file);
-    sqlite3 *db = nullptr;
-    if (sqlite3_open(QFile::encodeName(file).constData(), &db) != SQLITE_OK)
-        qFatal("cannot create %s", qPrintable(file));
     // Test files need no durability: skip the syncing that makes inserts slow.
-    const QByteArray script = (QStringLiteral("PRAGMA synchronous = OFF;\n"
-                                              "PRAGMA journal_mode = MEMORY;\n") +
-                               statements.join(QStringLiteral(";\n")) + u';')
-                                  .toUtf8();
-    char *error = nullptr;
-    if (sqlite3_exec(db, script.constData(), nullptr, nullptr, &error) != SQLITE_OK)
-        qFatal("cannot fill %s: %s", qPrintable(file), error);
-    sqlite3_close(db);
+    execute(file,
+            QStringLiteral("PRAGMA synchronous = OFF;\nPRAGMA journal_mode = MEMORY;\n") +
+                script(statements),
+            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     MadeFiles::instance().note(file);
 }
 
-void written(const QString &file)
+void change(const QString &file, const QStringList &statements)
 {
+    MadeFiles::instance().expectUnchanged(file);
+    execute(file, script(statements), SQLITE_OPEN_READWRITE);
     MadeFiles::instance().note(file);
 }
 

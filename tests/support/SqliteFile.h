@@ -14,12 +14,13 @@ namespace sqlite {
 // A new database file (any old one replaced) made by these statements.
 // The program must never write to it: when the file is replaced, and when
 // the test process ends, its bytes must still be those it was made with, or
-// the process fails. A test that changes the file on purpose says so with
-// written().
+// the process fails. A test that changes the file on purpose does so with
+// change().
 void create(const QString &file, const QStringList &statements);
 
-// Takes the file's present bytes as the ones it must keep.
-void written(const QString &file);
+// Runs statements on an existing file, as another program changing the data
+// while Kestrelon has it open would.
+void change(const QString &file, const QStringList &statements);
 
 // Runs the statements of a SQL script file of the project's demo data.
 QStringList demoScript(const QString &name);

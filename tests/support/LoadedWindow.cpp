@@ -1,0 +1,19 @@
+#include "LoadedWindow.h"
+
+#include <QTest>
+
+namespace testsupport {
+
+LoadedWindow::LoadedWindow()
+{
+    form.Form_Load();
+    form.show();
+}
+
+void LoadedWindow::define(const QString &key)
+{
+    probe.select(key);
+    QTest::mouseClick(probe.btn_define, Qt::LeftButton);
+}
+
+} // namespace testsupport

@@ -1,0 +1,351 @@
+#include "app/Pictures.h"
+#include "app/Twips.h"
+
+#include "support/BoxCatcher.h"
+#include "support/DataSources.h"
+#include "support/FormProbe.h"
+#include "support/SqliteFile.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace kestrelon;
+using namespace testsupport;
+
+namespace {
+
+QString databaseFile()
+{
+    return workDir() + QStringLiteral("/ds.db");
+}
+
+// Igneous > Granite > Pink granite, and Sedimentary, a leaf.
+QStringList smallHierarchy()
+{
+    const QVariant null;
+    return sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
+                          {{"Igneous", null, 1, 1, null, null, "from melt"},
+                           {"Granite", "Igneous", 2, 2, 1, 1, "coarse"},
+                           {"Pink granite", "Granite", 3, 3, 2, 2, "pink"},
+                           {"Sedimentary", null, 1, 4, null, null, "layers"}});
+}
+
+// The window as a user meets it: loaded from the database, shown, active.
+struct ShownForm
+{
+    ShownForm()
+    {
+        form.Form_Load();
+        form.show();
+        form.activateWindow();
+    }
+    bool ready() { return QTest::qWaitForWindowActive(&form); }
+
+    BoxCatcher boxes;
+    Form1 form;
+    FormProbe probe{form};
+};
+
+} // namespace
+
+// The main window: its controls and settings, the keyboard, the folder
+// pictures and the layout, on a real window over a real SQLite file.
+class WindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        useOdbcIni(sqliteDataSource(databaseFile()));
+        sqlite::create(databaseFile(), smallHierarchy());
+        // The geometry below is in pixels of 15 twips.
+        const QWidget any;
+        QCOMPARE(Twips::of(any).perPixel(), 15.0);
+    }
+
+    void controlsAtCreation()
+    {
+        Form1 form;
+        const FormProbe probe(form);
+
+        QCOMPARE(form.windowTitle(), QStringLiteral("Kestrelon"));
+        const QList<QSize> iconSizes = form.windowIcon().availableSizes();
+        QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
+        const Qt::WindowFlags frame = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                      Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+        QCOMPARE(form.windowFlags() & frame, frame);
+        QCOMPARE(form.size(), QSize(425, 371));
+
+        QStringList created;
+        for (const QObject *child : form.children())
+            if (child->isWidgetType())
+                created << child->objectName();
+        QCOMPARE(created, (QStringList{"btn_define", "tv", "txtDescription", "lbl_level"}));
+
+        // 120, 0, 6135 x 4335 twips; 1080, 4440, 5175 x 1095; 120, 4440, 855 x 375;
+        // 120, 5040, 855 x 375.
+        QCOMPARE(probe.tv->geometry(), QRect(8, 0, 409, 289));
+        QCOMPARE(probe.txtDescription->geometry(), QRect(72, 296, 345, 73));
+        QCOMPARE(probe.btn_define->geometry(), QRect(8, 296, 57, 25));
+        QCOMPARE(probe.lbl_level->geometry(), QRect(8, 336, 57, 25));
+
+        QCOMPARE(probe.btn_define->text(), QStringLiteral("Define"));
+        QVERIFY(!probe.btn_define->isDefault());
+        QVERIFY(!probe.btn_define->autoDefault());
+        QVERIFY(!probe.txtDescription->isReadOnly());
+        QCOMPARE(probe.txtDescription->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QVERIFY(probe.txtDescription->tabChangesFocus());
+        QVERIFY(probe.txtDescription->toPlainText().isEmpty());
+        QVERIFY(probe.lbl_level->text().isEmpty());
+        QCOMPARE(probe.lbl_level->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(probe.tv->iconSize(), QSize(32, 32));
+        const QList<QWidget *> controls{probe.tv, probe.txtDescription, probe.btn_define,
+                                        probe.lbl_level};
+        for (const QWidget *control : controls) {
+            QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+            QVERIFY(control->isEnabled());
+        }
+    }
+
+    void shownCentredWithFocusInTheTree()
+    {
+        ShownForm shown;
+        QVERIFY(shown.ready());
+        QVERIFY(shown.probe.tv->hasFocus());
+        const QRect screen = shown.form.screen()->availableGeometry();
+        const QPoint offset = shown.form.frameGeometry().center() - screen.center();
+        QVERIFY2(offset.manhattanLength() <= 1,
+                 qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+    }
+
+    void tabGoesTreeTextButton()
+    {
+        ShownForm shown;
+        QVERIFY(shown.ready());
+        const FormProbe &probe = shown.probe;
+        const QList<QWidget *> expected{probe.txtDescription, probe.btn_define, probe.tv,
+                                        probe.txtDescription};
+        for (QWidget *next : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), probe.tv);
+        QVERIFY(probe.txtDescription->toPlainText().isEmpty());
+    }
+
+    void enterAndEscapeNeverPressDefine_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        for (const char *control : {"tv", "txtDescription", "btn_define"}) {
+            for (const auto &[name, key] :
+                 {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter},
+                  std::pair{"Escape", Qt::Key_Escape}})
+                QTest::addRow("%s %s", name, control) << control << int(key);
+        }
+    }
+    void enterAndEscapeNeverPressDefine()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        ShownForm shown;
+        QVERIFY(shown.ready());
+        shown.probe.select(QStringLiteral("Igneous1"));
+        QSignalSpy pressed(shown.probe.btn_define, &QPushButton::clicked);
+        QWidget *target = shown.form.findChild<QWidget *>(control);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key));
+        QCOMPARE(pressed.count(), 0);
+        QVERIFY(shown.probe.lbl_level->text().isEmpty());
+        QVERIFY(shown.form.isVisible());
+    }
+
+    // Image 1 is the closed folder, 2 the open one, 3 the hand, which no
+    // node ever shows.
+    void folderPicturesFollowTheNodes()
+    {
+        ShownForm shown;
+        QVERIFY(shown.ready());
+        const FormProbe &probe = shown.probe;
+        TreeModel &tree = *probe.tree;
+        const auto image = [&tree](const char *key) { return tree.image(tree.item(key)); };
+        const auto press = [&](const char *key, Qt::Key keyPressed) {
+            probe.select(QString::fromLatin1(key));
+            QTest::keyClick(probe.tv, keyPressed);
+        };
+        const auto expanded = [&](const char *key) {
+            return probe.tv->isExpanded(tree.indexOf(tree.item(key)));
+        };
+
+        QCOMPARE(image("lith6"), 2);
+        QCOMPARE(image("Igneous1"), 1);
+        probe.select(QStringLiteral("Igneous1"));
+        QCOMPARE(image("Igneous1"), 1);
+
+        press("Igneous1", Qt::Key_Right);
+        QVERIFY(expanded("Igneous1"));
+        QCOMPARE(image("Igneous1"), 2);
+        press("Granite2", Qt::Key_Right);
+        QCOMPARE(image("Granite2"), 2);
+        // A term without narrower terms has nothing to open.
+        press("Pink granite3", Qt::Key_Right);
+        QCOMPARE(image("Pink granite3"), 1);
+        press("Pink granite3", Qt::Key_Plus);
+        QCOMPARE(image("Pink granite3"), 1);
+
+        // Collapsing a parent leaves its children's pictures as they were.
+        press("Igneous1", Qt::Key_Left);
+        QVERIFY(!expanded("Igneous1"));
+        QCOMPARE(image("Igneous1"), 1);
+        QCOMPARE(image("Granite2"), 2);
+        press("Igneous1", Qt::Key_Left);
+        QCOMPARE(image("Igneous1"), 1);
+
+        press("lith6", Qt::Key_Left);
+        QCOMPARE(image("lith6"), 1);
+        QCOMPARE(image("Igneous1"), 1);
+        QCOMPARE(image("Granite2"), 2);
+
+        // "*" opens a whole branch at once; each node in it shows the open folder.
+        press("lith6", Qt::Key_Asterisk);
+        QVERIFY(expanded("Granite2"));
+        QCOMPARE(image("lith6"), 2);
+        QCOMPARE(image("Igneous1"), 2);
+        QCOMPARE(image("Granite2"), 2);
+        QCOMPARE(image("Pink granite3"), 1);
+        QCOMPARE(image("Sedimentary4"), 1);
+
+        for (TreeModel::Node node = 0; node < tree.nodeCount(); ++node)
+            QVERIFY(tree.image(node) == 1 || tree.image(node) == 2);
+    }
+
+    // The program opens the root before it has children; the view reports
+    // that too, so even an empty hierarchy shows its root open.
+    void emptyRootIsOpenFromTheStart()
+    {
+        sqlite::create(databaseFile(),
+                       sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(), {}));
+        auto restore = qScopeGuard([] { sqlite::create(databaseFile(), smallHierarchy()); });
+        ShownForm shown;
+        QVERIFY(shown.ready());
+        const TreeModel &tree = *shown.probe.tree;
+        const auto root = tree.item("lith6");
+        QVERIFY(shown.probe.tv->isExpanded(tree.indexOf(root)));
+        QCOMPARE(tree.image(root), 2);
+    }
+
+    // A selected row shows the picture in its own colours, and every node
+    // with the same image shares one icon.
+    void treePictures()
+    {
+        ShownForm shown;
+        QVERIFY(shown.ready());
+        TreeModel &tree = *shown.probe.tree;
+        const QModelIndex igneous = tree.indexOf(tree.item("Igneous1"));
+        const QModelIndex sedimentary = tree.indexOf(tree.item("Sedimentary4"));
+        const QIcon icon = igneous.data(Qt::DecorationRole).value<QIcon>();
+        QCOMPARE(sedimentary.data(Qt::DecorationRole).value<QIcon>().cacheKey(), icon.cacheKey());
+        QCOMPARE(icon.pixmap(32, QIcon::Selected).toImage(),
+                 icon.pixmap(32, QIcon::Normal).toImage());
+        QVERIFY(shown.probe.tv->visualRect(igneous).height() >= 32);
+    }
+
+    // Each picture reads at its size, in at most 16 colours, and is
+    // transparent outside its shape.
+    void picturesAtTheirSizes_data()
+    {
+        QTest::addColumn<QIcon>("icon");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("globe 32") << Pictures::globe() << QSize(32, 32);
+        QTest::newRow("globe 16") << Pictures::globe() << QSize(16, 16);
+        const QStringList names{"closed folder", "open folder", "hand"};
+        for (int i = 0; i < 3; ++i) {
+            QTest::addRow("%s 32", qPrintable(names[i]))
+                << Pictures::imageList1().at(i) << QSize(32, 32);
+            QTest::addRow("%s 20", qPrintable(names[i]))
+                << Pictures::imageList2().at(i) << QSize(20, 20);
+        }
+    }
+    void picturesAtTheirSizes()
+    {
+        QFETCH(QIcon, icon);
+        QFETCH(QSize, size);
+        QVERIFY(icon.availableSizes().contains(size));
+        const QImage image = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(image.size(), size);
+        QSet<QRgb> colours;
+        int transparent = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                if (qAlpha(pixel) == 0)
+                    ++transparent;
+                else
+                    colours.insert(pixel);
+            }
+        }
+        QVERIFY2(colours.size() <= 16, qPrintable(QString::number(colours.size())));
+        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+        QVERIFY(transparent > 0 && !colours.isEmpty());
+    }
+
+    // Against the window's outer size, frame included. Each value is stored
+    // in whole pixels and read back as stored.
+    void layoutFollowsTheWindow_data()
+    {
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<QRect>("tree");
+        QTest::addColumn<QRect>("box");
+        QTest::addColumn<QRect>("button");
+        QTest::addColumn<QRect>("label");
+        QTest::newRow("425 x 371")
+            << QSize(425, 371) << QRect(8, 0, 405, 264) << QRect(72, 271, 341, 73)
+            << QRect(8, 271, 57, 25) << QRect(8, 309, 57, 25);
+        QTest::newRow("larger") << QSize(600, 500) << QRect(8, 0, 580, 393)
+                                << QRect(72, 400, 516, 73) << QRect(8, 400, 57, 25)
+                                << QRect(8, 438, 57, 25);
+        QTest::newRow("box width 0")
+            << QSize(84, 300) << QRect(8, 0, 64, 193) << QRect(72, 200, 0, 73)
+            << QRect(8, 200, 57, 25) << QRect(8, 238, 57, 25);
+        QTest::newRow("tiny") << QSize(10, 10) << QRect(8, 0, 0, 0) << QRect(72, -90, 0, 73)
+                              << QRect(8, -90, 57, 25) << QRect(8, -52, 57, 25);
+    }
+    void layoutFollowsTheWindow()
+    {
+        QFETCH(QSize, outer);
+        ShownForm shown;
+        QVERIFY(shown.ready());
+        const FormProbe &probe = shown.probe;
+        const QSize frame = shown.form.frameGeometry().size() - shown.form.size();
+        shown.form.resize(outer - frame);
+        QTRY_COMPARE(shown.form.frameGeometry().size(), outer);
+
+        QTEST(probe.tv->geometry(), "tree");
+        QTEST(probe.txtDescription->geometry(), "box");
+        QTEST(probe.btn_define->geometry(), "button");
+        QTEST(probe.lbl_level->geometry(), "label");
+        QVERIFY(shown.boxes.boxes().isEmpty());
+    }
+
+    void minimisedLeavesTheLayout()
+    {
+        ShownForm shown;
+        QVERIFY(shown.ready());
+        const FormProbe &probe = shown.probe;
+        const QRect tree = probe.tv->geometry();
+        const QRect box = probe.txtDescription->geometry();
+        shown.form.setWindowState(Qt::WindowMinimized);
+        shown.form.resize(30, 30);
+        QTRY_COMPARE(shown.form.size(), QSize(30, 30));
+        QCOMPARE(probe.tv->geometry(), tree);
+        QCOMPARE(probe.txtDescription->geometry(), box);
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "tst_window.moc"
