@@ -26,7 +26,8 @@ ensure_packages() {
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev unixodbc-dev)
 RUNTIME_PACKAGES=(unixodbc odbcinst libsqliteodbc sqlite3 qt6-qpa-plugins fonts-dejavu-core)
-TEST_PACKAGES=(libsqlite3-dev odbc-postgresql postgresql)
+# clang and its runtime libraries: the sanitised build and libFuzzer.
+TEST_PACKAGES=(libsqlite3-dev odbc-postgresql postgresql clang libclang-rt-14-dev)
 
 # configure_and_build BUILD_DIR [CMAKE_ARGS...]
 configure_and_build() {

@@ -1,6 +1,7 @@
 #include "Recordset.h"
 
 #include "Error.h"
+#include "NumberText.h"
 #include "OdbcDiagnostics.h"
 #include "OdbcText.h"
 
@@ -165,26 +166,22 @@ FieldValue Recordset::value(int index)
 FieldValue Recordset::readCell(int index)
 {
     const auto column = SQLUSMALLINT(index + 1);
-    SQLLEN indicator = 0;
-    switch (columns_[size_t(index)].kind) {
-    case ColumnKind::Whole: {
-        SQLBIGINT number = 0;
-        if (!SQL_SUCCEEDED(
-                SQLGetData(statement_.get(), column, SQL_C_SBIGINT, &number, 0, &indicator)))
-            fail(QStringLiteral("Cannot read column \"%1\"").arg(columns_[size_t(index)].name));
-        return indicator == SQL_NULL_DATA ? FieldValue::null() : FieldValue::whole(number);
-    }
-    case ColumnKind::Fractional: {
-        double number = 0;
-        if (!SQL_SUCCEEDED(
-                SQLGetData(statement_.get(), column, SQL_C_DOUBLE, &number, 0, &indicator)))
-            fail(QStringLiteral("Cannot read column \"%1\"").arg(columns_[size_t(index)].name));
-        return indicator == SQL_NULL_DATA ? FieldValue::null() : FieldValue::fractional(number);
-    }
-    case ColumnKind::Text:
+    const ColumnKind kind = columns_[size_t(index)].kind;
+    if (kind == ColumnKind::Text)
         return readText(column);
-    }
-    return FieldValue::null();
+    // Numbers are read as the text the driver holds and read by the program's
+    // own rule: a driver's own conversion may cut a value short (the SQLite
+    // driver turns 1.5 in an INTEGER column into 1, and "x" into Null), and a
+    // column's declared type does not bind what SQLite stores in it.
+    FieldValue cell = readText(column);
+    if (cell.isNull())
+        return cell;
+    const auto number = parseNumber(cell.toText());
+    if (!number)
+        return cell;
+    if (number->isWhole && kind == ColumnKind::Whole)
+        return FieldValue::whole(number->whole);
+    return FieldValue::fractional(number->toDouble());
 }
 
 // Reads a text cell in pieces: the buffer grows to the announced length when a

@@ -30,15 +30,15 @@ void addNode(TreeModel &tree, const QString &relativeKey, const HierarchyRow &ro
     tree.setTag(node, row.tag);
 }
 
-void place(TreeModel &tree, const HierarchyRules &rules, const HierarchyRow &row)
+} // namespace
+
+void placeRow(TreeModel &tree, const HierarchyRules &rules, const HierarchyRow &row)
 {
     if (equals(row.level, rules.firstLevel))
         addNode(tree, rules.rootKey, row);
     else if (rules.isChild(row.level, row.parentLevel))
         addNode(tree, keyText(concat(row.parent, row.parentId)), row);
 }
-
-} // namespace
 
 BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRules &rules)
 {
@@ -56,7 +56,7 @@ BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRule
             reader.emplace(rows, *rules.layout);
         const HierarchyRow row = reader->read(rows);
         try {
-            place(tree, rules, row);
+            placeRow(tree, rules, row);
         } catch (const Error &error) {
             report.skip({shown(row.name), shown(row.id), shown(concat(row.parent, row.parentId)),
                          error.description()});

@@ -32,4 +32,9 @@ struct HierarchyRules
 // out and noted in the report. Errors of the cursor end the build.
 BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRules &rules);
 
+// One row of that loop: adds its node, adds nothing when the row does not
+// qualify, or raises the Error that has the builder skip it. The tree is
+// unchanged when it raises.
+void placeRow(TreeModel &tree, const HierarchyRules &rules, const HierarchyRow &row);
+
 } // namespace kestrelon

@@ -13,7 +13,7 @@ bool oneLevelBelow(const FieldValue &level, const FieldValue &parentLevel)
 
 } // namespace
 
-BuildReport buildLithology(Recordset &rows, TreeModel &tree)
+const HierarchyRules &lithologyRules()
 {
     static const HierarchyRules rules{
         QStringLiteral("lith6"),
@@ -24,7 +24,12 @@ BuildReport buildLithology(Recordset &rows, TreeModel &tree)
         /*sortsFirstLevel=*/true,
         /*rewinds=*/false,
     };
-    return buildHierarchy(rows, tree, rules);
+    return rules;
+}
+
+BuildReport buildLithology(Recordset &rows, TreeModel &tree)
+{
+    return buildHierarchy(rows, tree, lithologyRules());
 }
 
 } // namespace kestrelon

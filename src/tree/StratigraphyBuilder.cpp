@@ -16,7 +16,7 @@ bool rankOrHalfRankBelow(const FieldValue &level, const FieldValue &parentLevel)
 
 } // namespace
 
-BuildReport buildStratigraphy(Recordset &rows, TreeModel &tree)
+const HierarchyRules &stratigraphyRules()
 {
     static const HierarchyRules rules{
         QStringLiteral("Strat"),
@@ -27,7 +27,12 @@ BuildReport buildStratigraphy(Recordset &rows, TreeModel &tree)
         /*sortsFirstLevel=*/false,
         /*rewinds=*/true,
     };
-    return buildHierarchy(rows, tree, rules);
+    return rules;
+}
+
+BuildReport buildStratigraphy(Recordset &rows, TreeModel &tree)
+{
+    return buildHierarchy(rows, tree, stratigraphyRules());
 }
 
 } // namespace kestrelon

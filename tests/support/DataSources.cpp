@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <dlfcn.h>
 
 namespace testsupport {
 
@@ -36,6 +37,18 @@ int runCluster(const QStringList &arguments, const QByteArray &input = {})
     return process.exitCode();
 }
 
+// Keeps the ODBC drivers loaded for the life of the process: the driver
+// manager unloads a driver with its last connection, and a leak checker that
+// runs at exit can then no longer say whose memory it found.
+void keepDriversLoaded()
+{
+    for (const char *variable : {"KESTRELON_TEST_SQLITE_DRIVER", "KESTRELON_TEST_PG_DRIVER"}) {
+        const QByteArray path = qgetenv(variable);
+        if (!path.isEmpty())
+            dlopen(path.constData(), RTLD_NOW | RTLD_NODELETE);
+    }
+}
+
 } // namespace
 
 QString workDir()
@@ -53,6 +66,7 @@ void useOdbcIni(const QString &contents)
     file.write(contents.toUtf8());
     file.close();
     qputenv("ODBCINI", QFile::encodeName(path));
+    keepDriversLoaded();
 }
 
 QString sqliteDataSource(const QString &file)
@@ -91,6 +105,25 @@ void stop()
 void start()
 {
     QCOMPARE(runCluster({QStringLiteral("start")}), 0);
+}
+
+bool userOnlyReads(const QString &database)
+{
+    return run(database, QStringLiteral(R"SQL(
+DO $$
+BEGIN
+    IF EXISTS (SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace
+               WHERE n.nspname NOT IN ('pg_catalog', 'information_schema')
+                 AND ((c.relkind IN ('r', 'v', 'm', 'p', 'f')
+                       AND has_table_privilege('user', c.oid, 'INSERT, UPDATE, DELETE, TRUNCATE'))
+                   OR (c.relkind = 'S' AND has_sequence_privilege('user', c.oid, 'USAGE, UPDATE'))))
+       OR has_database_privilege('user', current_database(), 'CREATE')
+       OR has_schema_privilege('user', 'public', 'CREATE') THEN
+        RAISE EXCEPTION 'the role "user" may write to %', current_database();
+    END IF;
+END
+$$;
+)SQL")) == 0;
 }
 
 } // namespace postgres

@@ -28,6 +28,10 @@ bool available();
 int run(const QString &database, const QString &sql);
 void stop();
 void start();
+// Whether the role "user" may only read in this database: no table, view or
+// sequence it may change, and nothing it may create (temporary tables,
+// which every role may make for its own session, aside).
+bool userOnlyReads(const QString &database);
 
 } // namespace postgres
 

@@ -2,11 +2,45 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QHash>
+#include <cstdio>
+#include <cstdlib>
 #include <sqlite3.h>
 
 namespace testsupport::sqlite {
 
 namespace {
+
+// The files this process made, with the bytes each must keep. Checked again
+// when the process ends, before its work directory goes.
+class MadeFiles
+{
+public:
+    static MadeFiles &instance()
+    {
+        static MadeFiles files;
+        return files;
+    }
+    ~MadeFiles()
+    {
+        for (auto it = checksums_.cbegin(); it != checksums_.cend(); ++it)
+            expectUnchanged(it.key());
+    }
+
+    void note(const QString &file) { checksums_.insert(file, checksum(file)); }
+
+    void expectUnchanged(const QString &file) const
+    {
+        const auto made = checksums_.constFind(file);
+        if (made == checksums_.cend() || !QFile::exists(file) || checksum(file) == made.value())
+            return;
+        std::fprintf(stderr, "FAIL: %s was written to after the test made it\n", qPrintable(file));
+        std::_Exit(1);
+    }
+
+private:
+    QHash<QString, QByteArray> checksums_;
+};
 
 void execute(const QString &file, const QString &script, int openFlags)
 {
@@ -29,17 +63,21 @@ QString script(const QStringList &statements)
 
 void create(const QString &file, const QStringList &statements)
 {
+    MadeFiles::instance().expectUnchanged(file);
     QFile::remove(file);
     // Test files need no durability: skip the syncing that makes inserts slow.
     execute(file,
             QStringLiteral("PRAGMA synchronous = OFF;\nPRAGMA journal_mode = MEMORY;\n") +
                 script(statements),
             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    MadeFiles::instance().note(file);
 }
 
 void change(const QString &file, const QStringList &statements)
 {
+    MadeFiles::instance().expectUnchanged(file);
     execute(file, script(statements), SQLITE_OPEN_READWRITE);
+    MadeFiles::instance().note(file);
 }
 
 QStringList demoScript(const QString &name)

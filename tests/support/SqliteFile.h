@@ -12,6 +12,10 @@ namespace testsupport {
 namespace sqlite {
 
 // A new database file (any old one replaced) made by these statements.
+// The program must never write to it: when the file is replaced, and when
+// the test process ends, its bytes must still be those it was made with, or
+// the process fails. A test that changes the file on purpose does so with
+// change().
 void create(const QString &file, const QStringList &statements);
 
 // Runs statements on an existing file, as another program changing the data
