@@ -10,16 +10,32 @@
 
 namespace kestrelon {
 
+namespace {
+
+// The lookup reads two columns only, so it asks for those two; a row set
+// that will not give them by these names is read whole, as before, and
+// fails, if it must, where reading it whole fails.
+std::shared_ptr<Recordset> openForLookup(Database &database)
+{
+    try {
+        return database.openRecordset(LithRow.rowSet, {LithRow.name, LithRow.level});
+    } catch (const Error &) {
+        return database.openRecordset(LithRow.rowSet);
+    }
+}
+
+} // namespace
+
 void listLithology(SourceState &source, const TreeModel &tree, TreeModel::Node selected,
                    DetailsOutput &output)
 {
     if (!source.SourceDatabase)
         throw Error(OdbcCallFailed, QStringLiteral("The data source is not open"));
-    source.LithRows = source.SourceDatabase->openRecordset(LithRow.rowSet);
+    source.LithRows = openForLookup(*source.SourceDatabase);
     Recordset &rows = *source.LithRows;
 
     const FieldValue text = FieldValue::text(tree.text(selected));
-    const FieldValue &tag = tree.tag(selected);
+    const FieldValue tag = tree.tag(selected);
     output.setDescription(
         concat(concat(text, FieldValue::text(QStringLiteral(": "))), tag).toText());
 

@@ -5,37 +5,64 @@
 #include "data/Error.h"
 #include "data/Recordset.h"
 
+#include <charconv>
+#include <iterator>
 #include <optional>
 
 namespace kestrelon {
 
 namespace {
 
-QString keyText(const FieldValue &key)
+// The text a value contributes to a concatenation, appended to `out`.
+void appendText(QString &out, const FieldValue &value)
 {
-    if (key.isNull())
-        throw Error(InvalidKey, QStringLiteral("Invalid key: the key is Null"));
-    return key.toText();
+    if (value.kind() == FieldValue::Kind::Whole) {
+        char digits[24];
+        const auto end = std::to_chars(std::begin(digits), std::end(digits), value.wholeNumber());
+        out.append(QLatin1StringView(digits, end.ptr - digits));
+    } else {
+        out.append(value.toText());
+    }
 }
+
+// The key that a name and an id make, concat(name, id) as text, written into
+// `buffer`, which keeps its room from row to row.
+const QString &keyText(QString &buffer, const FieldValue &name, const FieldValue &id)
+{
+    if (name.isNull() && id.isNull())
+        throw Error(InvalidKey, QStringLiteral("Invalid key: the key is Null"));
+    buffer.truncate(0);
+    appendText(buffer, name);
+    appendText(buffer, id);
+    return buffer;
+}
+
+// Room for the two keys of a row.
+struct KeyBuffers
+{
+    QString own;
+    QString parent;
+};
 
 QString shown(const FieldValue &value)
 {
     return value.isNull() ? QStringLiteral("Null") : value.toText();
 }
 
-void addNode(TreeModel &tree, const QString &relativeKey, const HierarchyRow &row)
+void addNode(TreeModel &tree, const QString &relativeKey, const HierarchyRow &row,
+             QString &keyBuffer)
 {
-    const QString key = keyText(concat(row.name, row.id));
+    const QString &key = keyText(keyBuffer, row.name, row.id);
     const TreeModel::Node node = tree.addChild(relativeKey, key, row.name.toText(), 1);
     tree.setTag(node, row.tag);
 }
 
-void place(TreeModel &tree, const HierarchyRules &rules, const HierarchyRow &row)
+void place(TreeModel &tree, const HierarchyRules &rules, const HierarchyRow &row, KeyBuffers &keys)
 {
     if (equals(row.level, rules.firstLevel))
-        addNode(tree, rules.rootKey, row);
+        addNode(tree, rules.rootKey, row, keys.own);
     else if (rules.isChild(row.level, row.parentLevel))
-        addNode(tree, keyText(concat(row.parent, row.parentId)), row);
+        addNode(tree, keyText(keys.parent, row.parent, row.parentId), row, keys.own);
 }
 
 } // namespace
@@ -43,6 +70,8 @@ void place(TreeModel &tree, const HierarchyRules &rules, const HierarchyRow &row
 BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRules &rules)
 {
     BuildReport report(rules.rootText);
+    // Views learn of the whole build at once, not row by row.
+    const TreeModel::BulkInsertion bulk(tree);
     tree.addRoot(rules.rootKey, rules.rootText);
     tree.setExpanded(tree.item(rules.rootKey), true);
     if (rules.sortsFirstLevel)
@@ -51,12 +80,13 @@ BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRule
         rows.moveFirst();
 
     std::optional<HierarchyRowReader> reader;
+    KeyBuffers keys;
     while (!rows.eof()) {
         if (!reader)
             reader.emplace(rows, *rules.layout);
         const HierarchyRow row = reader->read(rows);
         try {
-            place(tree, rules, row);
+            place(tree, rules, row, keys);
         } catch (const Error &error) {
             report.skip({shown(row.name), shown(row.id), shown(concat(row.parent, row.parentId)),
                          error.description()});

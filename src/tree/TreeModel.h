@@ -1,9 +1,11 @@
 #pragma once
 
+#include "KeyIndex.h"
+#include "TextStore.h"
+
 #include "data/FieldValue.h"
 
 #include <QAbstractItemModel>
-#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <vector>
@@ -15,6 +17,10 @@ namespace kestrelon {
 // image index into the bound image list (counted from 1; 0 is none), an
 // expanded flag and a sorted-children flag. The model is read-only to the
 // view: nodes change only through the operations below.
+//
+// Texts, keys and text tags live in one TextStore; a text that begins its
+// node's key (as builders make them: name, then id) is kept once, as a
+// length. Keys are found through a KeyIndex of node numbers.
 class TreeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -26,6 +32,21 @@ public:
     static inline const QString PathSeparator = QStringLiteral("\\");
 
     explicit TreeModel(QObject *parent = nullptr);
+
+    // While one lives, added nodes are not announced one by one: views see
+    // a single reset when the last one ends, and are then asked to show
+    // every node whose expanded flag is set as expanded.
+    class BulkInsertion
+    {
+    public:
+        explicit BulkInsertion(TreeModel &tree);
+        ~BulkInsertion();
+        BulkInsertion(const BulkInsertion &) = delete;
+        BulkInsertion &operator=(const BulkInsertion &) = delete;
+
+    private:
+        TreeModel &tree_;
+    };
 
     // Adds a node at the top level, or as the last child of the node whose
     // key is `relativeKey` (or at its place in alphabetical order when that
@@ -41,8 +62,10 @@ public:
     Node find(const QString &key) const;
 
     int nodeCount() const { return int(parents_.size()); }
-    QString text(Node node) const { return texts_.at(size_t(node)); }
-    QString key(Node node) const { return keys_.at(size_t(node)); }
+    QString text(Node node) const { return textView(node).toString(); }
+    // The text without a copy, valid until the model is destroyed.
+    QAnyStringView textView(Node node) const;
+    QString key(Node node) const { return strings_.text(keys_.at(size_t(node))); }
     Node parentOf(Node node) const { return parents_.at(size_t(node)); }
     int childCount(Node node) const { return int(childrenOf(node).size()); }
     Node childAt(Node node, int row) const { return childrenOf(node).at(size_t(row)); }
@@ -50,8 +73,9 @@ public:
     // by the path separator.
     QString fullPath(Node node) const;
 
-    const FieldValue &tag(Node node) const { return tags_.at(size_t(node)); }
-    void setTag(Node node, FieldValue tag);
+    FieldValue tag(Node node) const;
+    // Keeps a copy of the value; a text tag that is replaced keeps its room.
+    void setTag(Node node, const FieldValue &tag);
 
     int image(Node node) const { return images_.at(size_t(node)); }
     void setImage(Node node, int image);
@@ -91,12 +115,19 @@ private:
     const std::vector<Node> &childrenOf(Node node) const;
     std::vector<Node> &childrenOf(Node node);
     int rowOf(Node node) const;
+    void endBulkInsertion();
 
-    std::vector<QString> texts_;
-    std::vector<QString> keys_;
-    std::vector<FieldValue> tags_;
+    // A node's text: (length << 1 | 1) when it is the start of its key,
+    // otherwise (reference << 1) to a text of its own.
+    std::vector<quint64> texts_;
+    std::vector<TextStore::Ref> keys_;
+    std::vector<quint8> tagKinds_;   // FieldValue::Kind
+    std::vector<quint64> tagValues_; // the number's bits, or the text's reference
     std::vector<Node> parents_;
-    std::vector<std::vector<Node>> children_;
+    // Children of the nodes that have some: childLists_ holds an index into
+    // lists_, or NoNode.
+    std::vector<qint32> childLists_;
+    std::vector<std::vector<Node>> lists_;
     std::vector<Node> topLevel_;
     std::vector<quint8> images_;
     std::vector<quint8> flags_;
@@ -105,8 +136,10 @@ private:
     mutable std::vector<qint32> rows_;
     mutable std::vector<bool> rowsStale_;
     mutable bool topLevelRowsStale_ = false;
-    QHash<QString, Node> byKey_;
+    TextStore strings_;
+    KeyIndex byKey_;
     QList<QIcon> imageList_;
+    int bulkInsertions_ = 0;
 };
 
 } // namespace kestrelon
