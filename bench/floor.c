@@ -29,6 +29,13 @@ static double now_ms(void)
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
+static double cpu_ms(void)
+{
+    struct timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
 static long peak_resident_kb(void)
 {
     char line[256];
@@ -258,18 +265,20 @@ int main(int argc, char **argv)
 
     long rows = 0, bytes = 0, matches = 0;
     long long level = 0;
-    const double start = now_ms();
+    const double start = now_ms(), startCpu = cpu_ms();
     connect_to_source();
     load(&rows, &bytes);
-    const double loaded = now_ms();
+    const double loaded = now_ms(), loadedCpu = cpu_ms();
     const long peak = peak_resident_kb();
 
     const double pressed = now_ms();
     define(term, &matches, &level);
     const double defined = now_ms();
 
-    printf("rows=%ld bytes=%ld load_ms=%.2f peak_kb=%ld define_ms=%.2f matches=%ld level=%lld\n",
-           rows, bytes, loaded - start, peak, defined - pressed, matches, level);
+    printf("rows=%ld bytes=%ld load_ms=%.2f load_cpu_ms=%.2f peak_kb=%ld define_ms=%.2f "
+           "matches=%ld level=%lld\n",
+           rows, bytes, loaded - start, loadedCpu - startCpu, peak, defined - pressed, matches,
+           level);
     SQLDisconnect(connection);
     return 0;
 }

@@ -153,10 +153,14 @@ private slots:
         const int amountColumn = rows->fieldIndex("amount");
         const int noteColumn = rows->fieldIndex("note");
         int i = 0;
+        FieldValue previous; // a value kept must not change as the cursor moves on
         for (; !rows->eof(); rows->moveNext()) {
             ++i;
             QCOMPARE(rows->value(id), FieldValue::whole(i));
             QCOMPARE(rows->value(nameColumn), valueOf(name(i)));
+            if (i > 1)
+                QCOMPARE(previous, valueOf(name(i - 1)));
+            previous = rows->value(nameColumn);
             // A second read of the same cell gives the same value.
             QCOMPARE(rows->value(nameColumn), valueOf(name(i)));
             QCOMPARE(rows->value(amountColumn), valueOf(amount(i)));

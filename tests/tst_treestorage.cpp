@@ -17,15 +17,12 @@ struct IndexedKeys
 
     void add(const QString &key)
     {
-        index.insert(hash(key), qint32(keys.size()), quint64(keys.size()) * 3);
+        index.insert(hash(key), qint32(keys.size()));
         keys << key;
     }
     qint32 find(const QString &key) const
     {
-        return index.find(hash(key), [&](qint32 node, quint64 where) {
-            // The owner's note of where the key is comes back with the node.
-            return where == quint64(node) * 3 && keys[node] == key;
-        });
+        return index.find(hash(key), [&](qint32 node) { return keys[node] == key; });
     }
 
     Hasher hash;

@@ -32,7 +32,7 @@ RowBlock::RowBlock(SQLHSTMT statement, std::vector<ColumnKind> kinds, SQLULEN ca
 {
     columns_.reserve(kinds.size());
     for (const ColumnKind kind : kinds)
-        columns_.push_back(Column{kind, false, false, 0, {}, {}});
+        columns_.push_back(Column{kind, false, false, 0, {}, {}, {}});
     if (!SQL_SUCCEEDED(SQLSetStmtAttrW(statement_, SQL_ATTR_ROW_ARRAY_SIZE,
                                        reinterpret_cast<SQLPOINTER>(capacity_), 0)))
         capacity_ = 1;
@@ -120,8 +120,14 @@ FieldValue RowBlock::value(int column, SQLULEN row, bool &whole)
         c.widen = c.cellBytes < largestTextUnits * SQLLEN(sizeof(SQLWCHAR));
         return {};
     }
-    return FieldValue::text(
-        odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(cell), qsizetype(size) / 2));
+    const qsizetype length = qsizetype(size) / 2;
+    if (c.text.isDetached() && c.text.capacity() >= length) {
+        c.text.resize(length);
+        std::memcpy(c.text.data(), cell, size_t(length) * sizeof(char16_t));
+    } else {
+        c.text = odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(cell), length);
+    }
+    return FieldValue::text(c.text);
 }
 
 } // namespace kestrelon

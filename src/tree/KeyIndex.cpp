@@ -10,12 +10,12 @@ constexpr size_t smallestTable = 16;
 
 } // namespace
 
-void KeyIndex::insert(size_t hash, qint32 node, quint64 where)
+void KeyIndex::insert(size_t hash, qint32 node)
 {
     // Linear probing stays short while at most seven slots in ten are taken.
     if (size_t(count_ + 1) * 10 > capacity_ * 7)
         grow();
-    place(Slot{tagOf(hash), node, where});
+    place(Slot{tagOf(hash), node});
     ++count_;
 }
 
@@ -30,11 +30,11 @@ void KeyIndex::clear()
 
 void KeyIndex::place(const Slot &slot)
 {
-    Slot *slot0 = table();
+    Slot *slots = table();
     size_t at = home(slot.tag);
-    while (slot0[at].node != empty)
+    while (slots[at].node != empty)
         at = (at + 1) & mask_;
-    slot0[at] = slot;
+    slots[at] = slot;
 }
 
 void KeyIndex::grow()
@@ -43,7 +43,7 @@ void KeyIndex::grow()
     LargeBlock old = std::move(table_);
     capacity_ = qMax(smallestTable, capacity_ * 2);
     table_ = LargeBlock(capacity_ * sizeof(Slot));
-    std::uninitialized_fill_n(table(), capacity_, Slot{0, empty, 0});
+    std::uninitialized_fill_n(table(), capacity_, Slot{0, empty});
     mask_ = capacity_ - 1;
     shift_ = 64;
     for (size_t size = capacity_; size > 1; size >>= 1)

@@ -7,18 +7,15 @@
 namespace kestrelon {
 
 // Finds nodes by the hash of their key: an open-addressing table of node
-// numbers, each with 32 bits of its key's hash and where its key is kept
-// (a value the owner gives, such as a TextStore reference). The keys stay
-// with their owner, which tells whether a candidate matches; the table
-// compares hashes first, so it asks only about likely matches, and hands
-// over where the key is, so the owner need not look that up.
+// numbers with 32 bits of their key's hash beside them, eight bytes a slot.
+// The keys stay with their owner, which tells whether a candidate matches;
+// the table compares hashes first, so it asks only about likely matches.
 class KeyIndex
 {
 public:
     static constexpr qint32 None = -1;
 
-    // The stored node with this hash for which `matches(node, where)` holds,
-    // or None.
+    // The stored node with this hash for which `matches(node)` holds, or None.
     template<typename Matches> qint32 find(size_t hash, Matches &&matches) const
     {
         if (count_ == 0)
@@ -28,7 +25,7 @@ public:
             const Slot &s = table()[slot];
             if (s.node == empty)
                 return None;
-            if (s.tag == tag && matches(s.node, s.where))
+            if (s.tag == tag && matches(s.node))
                 return s.node;
         }
     }
@@ -42,7 +39,7 @@ public:
     }
 
     // Adds a node whose key the caller knows to be new.
-    void insert(size_t hash, qint32 node, quint64 where);
+    void insert(size_t hash, qint32 node);
     void clear();
 
     qsizetype size() const { return count_; }
@@ -54,7 +51,6 @@ private:
     {
         quint32 tag;
         qint32 node;
-        quint64 where;
     };
 
     // The 32 bits of the hash that are kept, and from which a slot is chosen.

@@ -46,7 +46,7 @@ TextStore::Ref TextStore::add(QStringView text)
 
 QAnyStringView TextStore::view(Ref ref, qsizetype length) const
 {
-    const char *at = chunks_[size_t(ref >> 32)].data() + (ref & 0xFFFFFFFFu);
+    const char *at = chunks_[size_t(ref >> 19)].data() + size_t(ref & 0x7FFFFu) * 4;
     Header header = 0;
     std::memcpy(&header, at, headerBytes);
     const qsizetype stored = qsizetype(header >> 1);
@@ -62,12 +62,14 @@ QAnyStringView TextStore::view(Ref ref, qsizetype length) const
 char *TextStore::reserve(size_t bytes, Ref &ref)
 {
     if (chunks_.empty() || used_ + bytes > last_) {
+        if (chunks_.size() == maxChunks)
+            throw Error(UnexpectedFailure, QStringLiteral("Too much text to keep"));
         last_ = qMax(chunkBytes, bytes);
         chunks_.emplace_back(last_);
         used_ = 0;
         capacity_ += last_;
     }
-    ref = Ref(chunks_.size() - 1) << 32 | Ref(used_);
+    ref = Ref(chunks_.size() - 1) << 19 | Ref(used_ / 4);
     char *at = chunks_.back().data() + used_;
     used_ += bytes;
     return at;

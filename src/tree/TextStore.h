@@ -16,7 +16,8 @@ namespace kestrelon {
 class TextStore
 {
 public:
-    using Ref = quint64;
+    // Which chunk (upper 13 bits) and where in it, in units of four bytes.
+    using Ref = quint32;
 
     Ref add(QStringView text);
 
@@ -25,6 +26,10 @@ public:
     QAnyStringView view(Ref ref) const { return view(ref, -1); }
     QAnyStringView view(Ref ref, qsizetype length) const;
     QString text(Ref ref) const { return view(ref).toString(); }
+
+    // Chunks of 2 MiB (or one text, when it is larger): 13 bits of chunk
+    // number make room for 16 GiB of text in one store.
+    static constexpr size_t maxChunks = size_t(1) << 13;
 
     // Bytes taken by the chunks so far.
     size_t capacity() const { return capacity_; }

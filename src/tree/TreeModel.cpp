@@ -68,7 +68,7 @@ void TreeModel::endBulkInsertion()
 
 TreeModel::Node TreeModel::addRoot(const QString &key, const QString &text, int image)
 {
-    return insert(NoNode, key, text, image);
+    return insert(NoNode, key, hashOf(key), text, image);
 }
 
 TreeModel::Node TreeModel::addChild(const QString &relativeKey, const QString &key,
@@ -76,20 +76,22 @@ TreeModel::Node TreeModel::addChild(const QString &relativeKey, const QString &k
 {
     // The new key's slot is needed once the relative is found: both slots are
     // then on their way together.
-    byKey_.prefetch(hashOf(key));
+    const size_t keyHash = hashOf(key);
+    byKey_.prefetch(keyHash);
     const Node relative = find(relativeKey);
     if (relative == NoNode)
         throw Error(
             RelativeNotFound,
             QStringLiteral("Element not found: no node has the key \"%1\"").arg(relativeKey));
-    return insert(relative, key, text, image);
+    return insert(relative, key, keyHash, text, image);
 }
 
-TreeModel::Node TreeModel::insert(Node parent, const QString &key, const QString &text, int image)
+TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHash,
+                                  const QString &text, int image)
 {
     if (key.isEmpty())
         throw Error(InvalidKey, QStringLiteral("Invalid key: a node needs a key"));
-    if (find(key) != NoNode)
+    if (find(key, keyHash) != NoNode)
         throw Error(KeyNotUnique,
                     QStringLiteral("Key is not unique in collection: \"%1\"").arg(key));
     if (image < 0 || image > 255)
@@ -99,7 +101,7 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, const QString
     const Node node = Node(parents_.size());
     const TextStore::Ref keyRef = strings_.add(key);
     const quint64 textRef =
-        key.startsWith(text) ? quint64(text.size()) << 1 | 1 : strings_.add(text) << 1;
+        key.startsWith(text) ? quint64(text.size()) << 1 | 1 : quint64(strings_.add(text)) << 1;
     const bool announced = bulkInsertions_ == 0;
     if (announced)
         beginInsertRows(indexOf(parent), row, row);
@@ -113,7 +115,7 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, const QString
     flags_.push_back(0);
     rows_.push_back(row);
     rowsStale_.push_back(false);
-    byKey_.insert(hashOf(key), node, keyRef);
+    byKey_.insert(keyHash, node);
     auto &siblings = childrenOf(parent);
     if (row < int(siblings.size())) {
         if (parent == NoNode)
@@ -151,8 +153,13 @@ TreeModel::Node TreeModel::item(const QString &key) const
 
 TreeModel::Node TreeModel::find(const QString &key) const
 {
-    const Node found = byKey_.find(hashOf(key), [this, &key](qint32, TextStore::Ref stored) {
-        return QAnyStringView::equal(strings_.view(stored), key);
+    return find(key, hashOf(key));
+}
+
+TreeModel::Node TreeModel::find(const QString &key, size_t hash) const
+{
+    const Node found = byKey_.find(hash, [this, &key](qint32 node) {
+        return QAnyStringView::equal(strings_.view(keys_[size_t(node)]), key);
     });
     return found == KeyIndex::None ? NoNode : found;
 }
@@ -162,7 +169,7 @@ QAnyStringView TreeModel::textView(Node node) const
     const quint64 text = texts_.at(size_t(node));
     if (text & 1)
         return strings_.view(keys_[size_t(node)], qsizetype(text >> 1));
-    return strings_.view(text >> 1);
+    return strings_.view(TextStore::Ref(text >> 1));
 }
 
 QString TreeModel::fullPath(Node node) const
@@ -189,7 +196,7 @@ FieldValue TreeModel::tag(Node node) const
         return FieldValue::fractional(number);
     }
     case FieldValue::Kind::Text:
-        return FieldValue::text(strings_.text(value));
+        return FieldValue::text(tagTexts_.text(TextStore::Ref(value)));
     }
     return {};
 }
@@ -210,7 +217,7 @@ void TreeModel::setTag(Node node, const FieldValue &tag)
         break;
     }
     case FieldValue::Kind::Text:
-        value = strings_.add(tag.toText());
+        value = tagTexts_.add(tag.toText());
         break;
     }
     tagKinds_.at(size_t(node)) = quint8(tag.kind());

@@ -18,9 +18,9 @@ namespace kestrelon {
 // expanded flag and a sorted-children flag. The model is read-only to the
 // view: nodes change only through the operations below.
 //
-// Texts, keys and text tags live in one TextStore; a text that begins its
-// node's key (as builders make them: name, then id) is kept once, as a
-// length. Keys are found through a KeyIndex of node numbers.
+// Texts and keys live in one TextStore, text tags in another; a text that
+// begins its node's key (as builders make them: name, then id) is kept once,
+// as a length. Keys are found through a KeyIndex of node numbers.
 class TreeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -110,7 +110,8 @@ signals:
 private:
     enum Flag : quint8 { ExpandedFlag = 1, SortedFlag = 2 };
 
-    Node insert(Node parent, const QString &key, const QString &text, int image);
+    Node insert(Node parent, const QString &key, size_t keyHash, const QString &text, int image);
+    Node find(const QString &key, size_t hash) const;
     int insertPosition(Node parent, const QString &text) const;
     const std::vector<Node> &childrenOf(Node node) const;
     std::vector<Node> &childrenOf(Node node);
@@ -136,7 +137,9 @@ private:
     mutable std::vector<qint32> rows_;
     mutable std::vector<bool> rowsStale_;
     mutable bool topLevelRowsStale_ = false;
+    // Keys and texts apart from tags: lookups then touch only the first.
     TextStore strings_;
+    TextStore tagTexts_;
     KeyIndex byKey_;
     QList<QIcon> imageList_;
     int bulkInsertions_ = 0;
