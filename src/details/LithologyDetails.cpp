@@ -24,6 +24,16 @@ std::shared_ptr<Recordset> openForLookup(Database &database)
     }
 }
 
+// Whether a row's name, spaces trimmed, equals the wanted (trimmed) text.
+// Text against text compares the characters in place; other kinds take the
+// general rules.
+bool matches(const FieldValue &name, const FieldValue &wanted)
+{
+    if (name.kind() == FieldValue::Kind::Text && wanted.kind() == FieldValue::Kind::Text)
+        return trimSpaces(name.textView()) == wanted.textView();
+    return equals(trim(name), wanted);
+}
+
 } // namespace
 
 void listLithology(SourceState &source, const TreeModel &tree, TreeModel::Node selected,
@@ -45,7 +55,7 @@ void listLithology(SourceState &source, const TreeModel &tree, TreeModel::Node s
     while (!rows.eof()) {
         if (nameColumn < 0)
             nameColumn = rows.fieldIndex(LithRow.name);
-        if (equals(trim(rows.value(nameColumn)), wanted)) {
+        if (matches(rows.value(nameColumn), wanted)) {
             if (levelColumn < 0)
                 levelColumn = rows.fieldIndex(LithRow.level);
             output.setLevelCaption(
