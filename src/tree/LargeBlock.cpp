@@ -15,25 +15,36 @@ constexpr size_t hugePage = size_t(2) << 20;
 
 } // namespace
 
-LargeBlock::LargeBlock(size_t bytes) : size_(bytes)
+void *allocateLarge(size_t bytes)
 {
-    if (bytes == 0)
-        return;
-    const bool huge = bytes >= hugePage;
-    const size_t alignment = huge ? hugePage : alignof(std::max_align_t);
-    const size_t rounded = (bytes + alignment - 1) / alignment * alignment;
-    data_.reset(static_cast<char *>(std::aligned_alloc(alignment, rounded)));
-    if (!data_)
+    if (bytes < hugePage)
+        return ::operator new(bytes);
+    const size_t rounded = (bytes + hugePage - 1) / hugePage * hugePage;
+    void *p = std::aligned_alloc(hugePage, rounded);
+    if (!p)
         throw std::bad_alloc();
 #ifdef __linux__
-    if (huge)
-        madvise(data_.get(), rounded, MADV_HUGEPAGE); // a hint; without it, ordinary pages
+    madvise(p, rounded, MADV_HUGEPAGE); // a hint; without it, ordinary pages
 #endif
+    return p;
+}
+
+void freeLarge(void *p, size_t bytes)
+{
+    if (bytes < hugePage)
+        ::operator delete(p);
+    else
+        std::free(p);
+}
+
+LargeBlock::LargeBlock(size_t bytes)
+    : data_(bytes > 0 ? static_cast<char *>(allocateLarge(bytes)) : nullptr, Free{bytes})
+{
 }
 
 void LargeBlock::Free::operator()(char *p) const
 {
-    std::free(p);
+    freeLarge(p, bytes);
 }
 
 } // namespace kestrelon

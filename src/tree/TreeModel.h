@@ -108,6 +108,9 @@ signals:
     void expandedChanged(const QModelIndex &index, bool expanded);
 
 private:
+    // One element a node; large ones live in huge pages.
+    template<typename T> using NodeArray = std::vector<T, HugePageAllocator<T>>;
+
     enum Flag : quint8 { ExpandedFlag = 1, SortedFlag = 2 };
 
     Node insert(Node parent, const QString &key, size_t keyHash, const QString &text, int image);
@@ -120,22 +123,22 @@ private:
 
     // A node's text: (length << 1 | 1) when it is the start of its key,
     // otherwise (reference << 1) to a text of its own.
-    std::vector<quint64> texts_;
-    std::vector<TextStore::Ref> keys_;
-    std::vector<quint8> tagKinds_;   // FieldValue::Kind
-    std::vector<quint64> tagValues_; // the number's bits, or the text's reference
-    std::vector<Node> parents_;
+    NodeArray<quint64> texts_;
+    NodeArray<TextStore::Ref> keys_;
+    NodeArray<quint8> tagKinds_;   // FieldValue::Kind
+    NodeArray<quint64> tagValues_; // the number's bits, or the text's reference
+    NodeArray<Node> parents_;
     // Children of the nodes that have some: childLists_ holds an index into
     // lists_, or NoNode.
-    std::vector<qint32> childLists_;
-    std::vector<std::vector<Node>> lists_;
+    NodeArray<qint32> childLists_;
+    NodeArray<std::vector<Node>> lists_;
     std::vector<Node> topLevel_;
-    std::vector<quint8> images_;
-    std::vector<quint8> flags_;
+    NodeArray<quint8> images_;
+    NodeArray<quint8> flags_;
     // Each node's row within its parent; renumbered on demand after a sorted
     // insertion moved later siblings.
-    mutable std::vector<qint32> rows_;
-    mutable std::vector<bool> rowsStale_;
+    mutable NodeArray<qint32> rows_;
+    mutable NodeArray<bool> rowsStale_;
     mutable bool topLevelRowsStale_ = false;
     // Keys and texts apart from tags: lookups then touch only the first.
     TextStore strings_;
