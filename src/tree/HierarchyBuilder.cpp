@@ -20,6 +20,8 @@ void appendText(QString &out, const FieldValue &value)
         char digits[24];
         const auto end = std::to_chars(std::begin(digits), std::end(digits), value.wholeNumber());
         out.append(QLatin1StringView(digits, end.ptr - digits));
+    } else if (value.kind() == FieldValue::Kind::Text) {
+        out.append(value.textView());
     } else {
         out.append(value.toText());
     }
