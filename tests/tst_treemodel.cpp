@@ -178,6 +178,90 @@ private slots:
         }
         QCOMPARE(tree.nodeCount(), 401);
     }
+
+    // Nodes added one by one and nodes added in bulk read back the same:
+    // texts that begin their keys and texts that do not, texts beyond
+    // Latin-1, and tags of every kind. Views stay consistent either way.
+    void bulkAndSingleInsertionAgree()
+    {
+        const auto fill = [](TreeModel &tree) {
+            const auto root = tree.addRoot("r", "Root");
+            tree.setSorted(root, true);
+            tree.setExpanded(root, true);
+            QStringList keys{"r"};
+            quint32 seed = 777;
+            for (int i = 0; i < 600; ++i) {
+                seed = seed * 1103515245 + 12345;
+                const QString parent = keys[int(seed % quint32(keys.size()))];
+                const QString text = i % 5 == 0 ? QString::fromUtf8("grès – %1").arg(i)
+                                                : QStringLiteral("term %1").arg(seed % 89);
+                // Mostly text then id, as the builders make keys; sometimes not.
+                const QString key =
+                    i % 4 == 0 ? QStringLiteral("k%1").arg(i) : text + u'#' + QString::number(i);
+                const auto node = tree.addChild(parent, key, text, 1);
+                switch (i % 5) {
+                case 0:
+                    tree.setTag(node, FieldValue::text(QString::fromUtf8("déf 😀 %1").arg(i)));
+                    break;
+                case 1:
+                    tree.setTag(node, FieldValue::null());
+                    break;
+                case 2:
+                    tree.setTag(node, FieldValue::whole(-i));
+                    break;
+                case 3:
+                    tree.setTag(node, FieldValue::fractional(i + 0.5));
+                    break;
+                default:
+                    break;
+                }
+                if (i % 9 == 0)
+                    tree.setExpanded(node, true);
+                keys << key;
+            }
+        };
+        TreeModel single;
+        TreeModel bulk;
+        QAbstractItemModelTester singleTester(
+            &single, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester bulkTester(&bulk,
+                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QList<TreeModel::Node> reopened;
+        connect(&bulk, &TreeModel::expandedChanged, this,
+                [&](const QModelIndex &index, bool expanded) {
+                    QVERIFY(expanded);
+                    reopened << bulk.nodeAt(index);
+                });
+        {
+            const TreeModel::BulkInsertion insertion(bulk);
+            fill(bulk);
+            QVERIFY(reopened.isEmpty());
+        }
+        fill(single);
+
+        QCOMPARE(bulk.nodeCount(), single.nodeCount());
+        QList<TreeModel::Node> expanded;
+        for (TreeModel::Node n = 0; n < single.nodeCount(); ++n) {
+            QCOMPARE(bulk.key(n), single.key(n));
+            QCOMPARE(bulk.text(n), single.text(n));
+            QCOMPARE(bulk.textView(n).toString(), single.text(n));
+            QCOMPARE(bulk.tag(n), single.tag(n));
+            QCOMPARE(bulk.parentOf(n), single.parentOf(n));
+            QCOMPARE(bulk.indexOf(n).row(), single.indexOf(n).row());
+            QCOMPARE(bulk.indexOf(n).data().toString(), single.text(n));
+            QCOMPARE(bulk.find(single.key(n)), n);
+            QCOMPARE(bulk.fullPath(n), single.fullPath(n));
+            if (single.isExpanded(n))
+                expanded << n;
+        }
+        // Views are asked to open the expanded nodes, parents first.
+        QCOMPARE(reopened, expanded);
+        QCOMPARE(single.tag(single.item("k0")).toText(),
+                 QString::fromUtf8("d\u00e9f \U0001F600 0"));
+        QCOMPARE(single.tag(single.item("k20")).kind(), FieldValue::Kind::Text);
+        QVERIFY(single.tag(single.item("k4")) == FieldValue());
+        QVERIFY(single.text(single.item("k4")).startsWith("term "));
+    }
 };
 
 QTEST_MAIN(TreeModelTest)

@@ -21,6 +21,15 @@ std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName, Cu
                                        QStringLiteral("SELECT * FROM ") + rowSetName, type);
 }
 
+std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName,
+                                                   const QStringList &columns, CursorType type)
+{
+    return std::make_shared<Recordset>(
+        shared_from_this(),
+        QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), rowSetName),
+        type);
+}
+
 bool Database::hasRowSet(const QString &rowSetName)
 {
     SQLHSTMT raw = SQL_NULL_HSTMT;

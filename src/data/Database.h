@@ -3,6 +3,7 @@
 #include "OdbcHandle.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace kestrelon {
@@ -27,6 +28,10 @@ public:
     // standing on its first row, or at its end when there is none. The name
     // is sent unquoted, so servers that fold identifiers to one case find it.
     std::shared_ptr<Recordset> openRecordset(const QString &rowSetName,
+                                             CursorType type = CursorType::ForwardOnly);
+    // The same rows with only the named columns, in that order; the names
+    // are sent unquoted too.
+    std::shared_ptr<Recordset> openRecordset(const QString &rowSetName, const QStringList &columns,
                                              CursorType type = CursorType::ForwardOnly);
 
     // Whether the data source's catalogue lists a table or view of this name,

@@ -135,13 +135,19 @@ FieldValue trim(const FieldValue &value)
     if (value.isNull())
         return value;
     const QString text = value.toText();
+    const QStringView trimmed = trimSpaces(text);
+    return FieldValue::text(text.mid(trimmed.data() - text.data(), trimmed.size()));
+}
+
+QStringView trimSpaces(QStringView text)
+{
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text.at(begin) == u' ')
         ++begin;
     while (end > begin && text.at(end - 1) == u' ')
         --end;
-    return FieldValue::text(text.mid(begin, end - begin));
+    return text.sliced(begin, end - begin);
 }
 
 QString left(const QString &text, int n)

@@ -29,6 +29,14 @@ public:
     qint64 wholeNumber() const { return std::get<qint64>(value_); }
     double fractionalNumber() const { return std::get<double>(value_); }
 
+    // The characters of a text value, without a copy (valid while the value
+    // lives); nothing for other kinds.
+    QStringView textView() const
+    {
+        const QString *text = std::get_if<QString>(&value_);
+        return text ? QStringView(*text) : QStringView();
+    }
+
     // The text a value contributes to a concatenation: Null and Empty give
     // no characters, whole numbers their decimal digits, fractional numbers
     // the shortest decimal that reads back to the same value.
@@ -80,6 +88,8 @@ inline bool condition(Truth t)
 // Leading and trailing spaces (U+0020 only) removed; Null stays Null and a
 // number takes part through its text form.
 FieldValue trim(const FieldValue &value);
+// The same for characters in place.
+QStringView trimSpaces(QStringView text);
 
 // The first n characters of text, or all of it when it is shorter.
 QString left(const QString &text, int n);

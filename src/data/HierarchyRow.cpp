@@ -26,15 +26,11 @@ HierarchyRowReader::HierarchyRowReader(const Recordset &rows, const RowLayout &l
 
 HierarchyRow HierarchyRowReader::read(Recordset &rows) const
 {
-    HierarchyRow row;
-    row.name = rows.value(positions_[0]);
-    row.parent = rows.value(positions_[1]);
-    row.level = rows.value(positions_[2]);
-    row.id = rows.value(positions_[3]);
-    row.parentId = rows.value(positions_[4]);
-    row.parentLevel = rows.value(positions_[5]);
-    row.tag = rows.value(positions_[6]);
-    return row;
+    // A braced list is evaluated left to right: the fields are read in order.
+    return HierarchyRow{rows.value(positions_[0]), rows.value(positions_[1]),
+                        rows.value(positions_[2]), rows.value(positions_[3]),
+                        rows.value(positions_[4]), rows.value(positions_[5]),
+                        rows.value(positions_[6])};
 }
 
 } // namespace kestrelon

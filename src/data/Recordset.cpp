@@ -1,7 +1,6 @@
 #include "Recordset.h"
 
 #include "Error.h"
-#include "NumberText.h"
 #include "OdbcDiagnostics.h"
 #include "OdbcText.h"
 
@@ -21,12 +20,24 @@ SQLHSTMT allocateStatement(const Database &database)
     return raw;
 }
 
-bool driverReadsColumnsInAnyOrder(SQLHDBC connection)
+SQLUINTEGER getDataExtensions(SQLHDBC connection)
 {
     SQLUINTEGER extensions = 0;
-    return SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_GETDATA_EXTENSIONS, &extensions,
-                                     sizeof extensions, nullptr)) &&
-           (extensions & SQL_GD_ANY_ORDER);
+    if (!SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_GETDATA_EXTENSIONS, &extensions,
+                                   sizeof extensions, nullptr)))
+        return 0;
+    return extensions;
+}
+
+// Bound columns mixed with cells read one by one need SQLGetData on any
+// column, in any order, bound or not; on any row of a block it needs
+// SQL_GD_BLOCK too, else blocks hold one row.
+SQLULEN blockCapacityFor(SQLUINTEGER extensions)
+{
+    constexpr SQLUINTEGER needed = SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER | SQL_GD_BOUND;
+    if ((extensions & needed) != needed)
+        return 0;
+    return (extensions & SQL_GD_BLOCK) ? Recordset::blockRows : 1;
 }
 
 constexpr size_t initialTextUnits = 256;
@@ -35,13 +46,16 @@ constexpr size_t initialTextUnits = 256;
 
 Recordset::Recordset(std::shared_ptr<Database> database, QString statement, CursorType type)
     : database_(std::move(database)), statement_(SQL_HANDLE_STMT, allocateStatement(*database_)),
-      sql_(std::move(statement)), anyOrder_(driverReadsColumnsInAnyOrder(database_->handle())),
-      textBuffer_(initialTextUnits)
+      sql_(std::move(statement)), textBuffer_(initialTextUnits)
 {
+    const SQLUINTEGER extensions = getDataExtensions(database_->handle());
+    anyOrder_ = extensions & SQL_GD_ANY_ORDER;
     if (type == CursorType::Rewindable) {
         const SQLRETURN rc = SQLSetStmtAttrW(statement_.get(), SQL_ATTR_CURSOR_SCROLLABLE,
                                              reinterpret_cast<SQLPOINTER>(SQL_SCROLLABLE), 0);
         scrollable_ = rc == SQL_SUCCESS;
+    } else {
+        blockCapacity_ = blockCapacityFor(extensions);
     }
     execute();
     describeColumns();
@@ -96,6 +110,7 @@ void Recordset::describeColumns()
     }
     row_.resize(columns_.size());
     loaded_.resize(columns_.size());
+    used_.resize(columns_.size());
 }
 
 void Recordset::fetch(SQLSMALLINT orientation)
@@ -118,7 +133,86 @@ void Recordset::moveNext()
 {
     if (eof_)
         throw Error(NoCurrentRow, QStringLiteral("No current row"));
-    fetch(SQL_FETCH_NEXT);
+    if (blockCapacity_ == 0) {
+        fetch(SQL_FETCH_NEXT);
+        return;
+    }
+    if (!block_)
+        startBlocks();
+    nextBlockRow();
+}
+
+// The first row was read cell by cell; from the second on, the columns read
+// on it are bound.
+void Recordset::startBlocks()
+{
+    std::vector<ColumnKind> kinds;
+    kinds.reserve(columns_.size());
+    for (const Column &column : columns_)
+        kinds.push_back(column.kind);
+    block_ = std::make_unique<RowBlock>(statement_.get(), std::move(kinds), blockCapacity_);
+    blockRow_ = 0;
+}
+
+void Recordset::nextBlockRow()
+{
+    std::fill(loaded_.begin(), loaded_.end(), false);
+    ++blockRow_;
+    positioned_ = block_->capacity() == 1;
+    if (blockRow_ < block_->rowCount())
+        return;
+    if (failure_) {
+        eof_ = true;
+        const Error failure = *failure_;
+        failure_.reset();
+        throw failure;
+    }
+    fetchBlock();
+}
+
+void Recordset::fetchBlock()
+{
+    for (size_t i = 0; i < used_.size(); ++i) {
+        if (used_[i])
+            block_->bind(int(i)); // a column the driver will not bind is read cell by cell
+    }
+    const SQLRETURN rc = block_->fetch();
+    blockRow_ = 0;
+    positioned_ = true;
+    if (rc == SQL_NO_DATA) {
+        eof_ = true;
+        return;
+    }
+    if (!SQL_SUCCEEDED(rc) || block_->stoppedByFailure()) {
+        // The rows before the failure are still served; the failure comes
+        // when the cursor moves past them.
+        const Error failure = odbc::diagnosticError(
+            SQL_HANDLE_STMT, statement_.get(),
+            QStringLiteral("Cannot read the next row of \"%1\"").arg(sql_), database_->secret());
+        if (block_->rowCount() == 0) {
+            eof_ = true;
+            throw failure;
+        }
+        failure_ = failure;
+    } else if (block_->rowCount() == 0) {
+        eof_ = true;
+        throw Error(
+            OdbcCallFailed,
+            QStringLiteral("The driver did not tell how many rows of \"%1\" it read").arg(sql_));
+    }
+    eof_ = false;
+}
+
+// Cells that are not in a bound buffer are read from the driver, which must
+// stand on their row first.
+void Recordset::positionOnBlockRow()
+{
+    if (positioned_)
+        return;
+    if (!SQL_SUCCEEDED(SQLSetPos(statement_.get(), SQLSETPOSIROW(blockRow_ + 1), SQL_POSITION,
+                                 SQL_LOCK_NO_CHANGE)))
+        fail(QStringLiteral("Cannot read the current row of \"%1\"").arg(sql_));
+    positioned_ = true;
 }
 
 void Recordset::moveFirst()
@@ -149,6 +243,16 @@ FieldValue Recordset::value(int index)
     const auto i = size_t(index);
     if (loaded_.at(i))
         return row_[i];
+    if (block_) {
+        if (block_->isBound(index)) {
+            bool whole = true;
+            FieldValue value = block_->value(index, blockRow_, whole);
+            if (whole)
+                return value;
+        }
+        positionOnBlockRow();
+    }
+    used_[i] = true;
     if (anyOrder_) {
         row_[i] = readCell(index);
         loaded_[i] = true;
@@ -169,19 +273,8 @@ FieldValue Recordset::readCell(int index)
     const ColumnKind kind = columns_[size_t(index)].kind;
     if (kind == ColumnKind::Text)
         return readText(column);
-    // Numbers are read as the text the driver holds and read by the program's
-    // own rule: a driver's own conversion may cut a value short (the SQLite
-    // driver turns 1.5 in an INTEGER column into 1, and "x" into Null), and a
-    // column's declared type does not bind what SQLite stores in it.
-    FieldValue cell = readText(column);
-    if (cell.isNull())
-        return cell;
-    const auto number = parseNumber(cell.toText());
-    if (!number)
-        return cell;
-    if (number->isWhole && kind == ColumnKind::Whole)
-        return FieldValue::whole(number->whole);
-    return FieldValue::fractional(number->toDouble());
+    const FieldValue cell = readText(column);
+    return cell.isNull() ? cell : numberCell(cell.textView(), kind);
 }
 
 // Reads a text cell in pieces: the buffer grows to the announced length when a

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "Database.h"
+#include "Error.h"
 #include "FieldValue.h"
 #include "OdbcHandle.h"
+#include "RowBlock.h"
 
 #include <QHash>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <sql.h>
 #include <vector>
 
@@ -15,6 +18,12 @@ namespace kestrelon {
 // A row cursor over the result of one query. It stands on one row at a time;
 // fields of that row are read by position, positions are found by column
 // name without regard to case.
+//
+// A forward-only cursor reads its rows in blocks where the driver allows:
+// from the second row on, the columns read so far are bound to buffers that
+// one fetch fills for many rows; other columns, and text too long for its
+// buffer, are still read one cell at a time. What the caller sees is the
+// same either way, row by row and in the order the query returns them.
 class Recordset
 {
 public:
@@ -36,8 +45,13 @@ public:
     FieldValue value(int index);
     FieldValue field(const QString &name) { return value(fieldIndex(name)); }
 
+    // Rows one block fetch asks for, where the driver can read cells of any
+    // row of a block.
+    static constexpr SQLULEN blockRows = 256;
+    // Rows the last fetch asked the driver for.
+    SQLULEN rowsPerFetch() const { return block_ ? block_->capacity() : 1; }
+
 private:
-    enum class ColumnKind { Whole, Fractional, Text };
     struct Column
     {
         QString name;
@@ -47,6 +61,10 @@ private:
     void execute();
     void describeColumns();
     void fetch(SQLSMALLINT orientation);
+    void startBlocks();
+    void nextBlockRow();
+    void fetchBlock();
+    void positionOnBlockRow();
     FieldValue readCell(int index);
     FieldValue readText(SQLUSMALLINT column);
     [[noreturn]] void fail(const QString &context) const;
@@ -64,6 +82,14 @@ private:
     std::vector<bool> loaded_;
     int nextUnread_ = 0;
     std::vector<SQLWCHAR> textBuffer_;
+
+    // Block reading: decided when the cursor opens, started at the first move.
+    SQLULEN blockCapacity_ = 0; // 0: cell by cell throughout
+    std::unique_ptr<RowBlock> block_;
+    SQLULEN blockRow_ = 0;
+    bool positioned_ = false;      // the driver's cursor stands on blockRow_
+    std::vector<bool> used_;       // columns read so far, bound at the next fetch
+    std::optional<Error> failure_; // reported by the last block fetch after its good rows
 };
 
 } // namespace kestrelon

@@ -24,7 +24,7 @@ void listStratigraphy(SourceState &source, const TreeModel &tree, TreeModel::Nod
                       DetailsOutput &output)
 {
     const FieldValue text = FieldValue::text(tree.text(selected));
-    const FieldValue &tag = tree.tag(selected);
+    const FieldValue tag = tree.tag(selected);
     output.setDescription(
         concat(concat(text, FieldValue::text(QStringLiteral(": "))), tag).toText());
 

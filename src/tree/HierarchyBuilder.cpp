@@ -5,17 +5,38 @@
 #include "data/Error.h"
 #include "data/Recordset.h"
 
+#include <charconv>
+#include <iterator>
 #include <optional>
 
 namespace kestrelon {
 
 namespace {
 
-QString keyText(const FieldValue &key)
+// The text a value contributes to a concatenation, appended to `out`.
+void appendText(QString &out, const FieldValue &value)
 {
-    if (key.isNull())
+    if (value.kind() == FieldValue::Kind::Whole) {
+        char digits[24];
+        const auto end = std::to_chars(std::begin(digits), std::end(digits), value.wholeNumber());
+        out.append(QLatin1StringView(digits, end.ptr - digits));
+    } else if (value.kind() == FieldValue::Kind::Text) {
+        out.append(value.textView());
+    } else {
+        out.append(value.toText());
+    }
+}
+
+// The key that a name and an id make, concat(name, id) as text, written into
+// `buffer`, which keeps its room from row to row.
+const QString &keyText(QString &buffer, const FieldValue &name, const FieldValue &id)
+{
+    if (name.isNull() && id.isNull())
         throw Error(InvalidKey, QStringLiteral("Invalid key: the key is Null"));
-    return key.toText();
+    buffer.truncate(0);
+    appendText(buffer, name);
+    appendText(buffer, id);
+    return buffer;
 }
 
 QString shown(const FieldValue &value)
@@ -23,26 +44,28 @@ QString shown(const FieldValue &value)
     return value.isNull() ? QStringLiteral("Null") : value.toText();
 }
 
-void addNode(TreeModel &tree, const QString &relativeKey, const HierarchyRow &row)
-{
-    const QString key = keyText(concat(row.name, row.id));
-    const TreeModel::Node node = tree.addChild(relativeKey, key, row.name.toText(), 1);
-    tree.setTag(node, row.tag);
-}
-
 } // namespace
 
-void placeRow(TreeModel &tree, const HierarchyRules &rules, const HierarchyRow &row)
+void RowPlacer::place(const HierarchyRow &row)
 {
-    if (equals(row.level, rules.firstLevel))
-        addNode(tree, rules.rootKey, row);
-    else if (rules.isChild(row.level, row.parentLevel))
-        addNode(tree, keyText(concat(row.parent, row.parentId)), row);
+    if (equals(row.level, rules_.firstLevel))
+        addNode(rules_.rootKey, row);
+    else if (rules_.isChild(row.level, row.parentLevel))
+        addNode(keyText(parentKey_, row.parent, row.parentId), row);
+}
+
+void RowPlacer::addNode(const QString &relativeKey, const HierarchyRow &row)
+{
+    const QString &key = keyText(ownKey_, row.name, row.id);
+    const TreeModel::Node node = tree_.addChild(relativeKey, key, row.name.toText(), 1);
+    tree_.setTag(node, row.tag);
 }
 
 BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRules &rules)
 {
     BuildReport report(rules.rootText);
+    // Views learn of the whole build at once, not row by row.
+    const TreeModel::BulkInsertion bulk(tree);
     tree.addRoot(rules.rootKey, rules.rootText);
     tree.setExpanded(tree.item(rules.rootKey), true);
     if (rules.sortsFirstLevel)
@@ -51,12 +74,13 @@ BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRule
         rows.moveFirst();
 
     std::optional<HierarchyRowReader> reader;
+    RowPlacer placer(tree, rules);
     while (!rows.eof()) {
         if (!reader)
             reader.emplace(rows, *rules.layout);
         const HierarchyRow row = reader->read(rows);
         try {
-            placeRow(tree, rules, row);
+            placer.place(row);
         } catch (const Error &error) {
             report.skip({shown(row.name), shown(row.id), shown(concat(row.parent, row.parentId)),
                          error.description()});

@@ -2,6 +2,8 @@
 
 #include "BuildReport.h"
 
+#include <QString>
+
 #include "data/FieldValue.h"
 #include "data/HierarchyRow.h"
 
@@ -32,9 +34,22 @@ struct HierarchyRules
 // out and noted in the report. Errors of the cursor end the build.
 BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRules &rules);
 
-// One row of that loop: adds its node, adds nothing when the row does not
-// qualify, or raises the Error that has the builder skip it. The tree is
-// unchanged when it raises.
-void placeRow(TreeModel &tree, const HierarchyRules &rules, const HierarchyRow &row);
+// One row of that loop at a time: adds the row's node, adds nothing when the
+// row does not qualify, or raises the Error that has the builder skip it,
+// leaving the tree unchanged. Keeps its key buffers from row to row.
+class RowPlacer
+{
+public:
+    RowPlacer(TreeModel &tree, const HierarchyRules &rules) : tree_(tree), rules_(rules) {}
+    void place(const HierarchyRow &row);
+
+private:
+    void addNode(const QString &relativeKey, const HierarchyRow &row);
+
+    TreeModel &tree_;
+    const HierarchyRules &rules_;
+    QString ownKey_;
+    QString parentKey_;
+};
 
 } // namespace kestrelon

@@ -3,6 +3,7 @@
 #include "data/Error.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kestrelon {
 
@@ -32,31 +33,65 @@ TreeModel::Node nodeOfInternalId(quintptr id)
     return TreeModel::Node(quint64(id) * idGather - 1);
 }
 
+size_t hashOf(QStringView key)
+{
+    return qHash(key, 0);
+}
+
+const std::vector<TreeModel::Node> noChildren;
+
 } // namespace
 
 TreeModel::TreeModel(QObject *parent) : QAbstractItemModel(parent) {}
 
+TreeModel::BulkInsertion::BulkInsertion(TreeModel &tree) : tree_(tree)
+{
+    if (tree_.bulkInsertions_++ == 0)
+        tree_.beginResetModel();
+}
+
+TreeModel::BulkInsertion::~BulkInsertion()
+{
+    if (--tree_.bulkInsertions_ == 0)
+        tree_.endBulkInsertion();
+}
+
+void TreeModel::endBulkInsertion()
+{
+    endResetModel();
+    // Parents come before their children, so views open them in order.
+    for (Node node = 0; node < nodeCount(); ++node) {
+        if (flags_[size_t(node)] & ExpandedFlag)
+            emit expandedChanged(indexOf(node), true);
+    }
+}
+
 TreeModel::Node TreeModel::addRoot(const QString &key, const QString &text, int image)
 {
-    return insert(NoNode, key, text, image);
+    return insert(NoNode, key, hashOf(key), text, image);
 }
 
 TreeModel::Node TreeModel::addChild(const QString &relativeKey, const QString &key,
                                     const QString &text, int image)
 {
+    // The new key's slot is needed once the relative is found: both slots are
+    // then on their way together.
+    const size_t keyHash = hashOf(key);
+    byKey_.prefetch(keyHash);
     const Node relative = find(relativeKey);
     if (relative == NoNode)
         throw Error(
             RelativeNotFound,
             QStringLiteral("Element not found: no node has the key \"%1\"").arg(relativeKey));
-    return insert(relative, key, text, image);
+    return insert(relative, key, keyHash, text, image);
 }
 
-TreeModel::Node TreeModel::insert(Node parent, const QString &key, const QString &text, int image)
+TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHash,
+                                  const QString &text, int image)
 {
     if (key.isEmpty())
         throw Error(InvalidKey, QStringLiteral("Invalid key: a node needs a key"));
-    if (byKey_.contains(key))
+    if (find(key, keyHash) != NoNode)
         throw Error(KeyNotUnique,
                     QStringLiteral("Key is not unique in collection: \"%1\"").arg(key));
     if (image < 0 || image > 255)
@@ -64,17 +99,23 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, const QString
 
     const int row = insertPosition(parent, text);
     const Node node = Node(parents_.size());
-    beginInsertRows(indexOf(parent), row, row);
-    texts_.push_back(text);
-    keys_.push_back(key);
-    tags_.emplace_back();
+    const TextStore::Ref keyRef = strings_.add(key);
+    const quint64 textRef =
+        key.startsWith(text) ? quint64(text.size()) << 1 | 1 : quint64(strings_.add(text)) << 1;
+    const bool announced = bulkInsertions_ == 0;
+    if (announced)
+        beginInsertRows(indexOf(parent), row, row);
+    texts_.push_back(textRef);
+    keys_.push_back(keyRef);
+    tagKinds_.push_back(quint8(FieldValue::Kind::Empty));
+    tagValues_.push_back(0);
     parents_.push_back(parent);
-    children_.emplace_back();
+    childLists_.push_back(NoNode);
     images_.push_back(quint8(image));
     flags_.push_back(0);
     rows_.push_back(row);
     rowsStale_.push_back(false);
-    byKey_.insert(key, node);
+    byKey_.insert(keyHash, node);
     auto &siblings = childrenOf(parent);
     if (row < int(siblings.size())) {
         if (parent == NoNode)
@@ -83,7 +124,8 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, const QString
             rowsStale_[size_t(parent)] = true;
     }
     siblings.insert(siblings.begin() + row, node);
-    endInsertRows();
+    if (announced)
+        endInsertRows();
     return node;
 }
 
@@ -96,7 +138,7 @@ int TreeModel::insertPosition(Node parent, const QString &text) const
         return int(siblings.size());
     const auto place = std::upper_bound(
         siblings.begin(), siblings.end(), text, [this](const QString &value, Node sibling) {
-            return value.compare(texts_[size_t(sibling)], Qt::CaseInsensitive) < 0;
+            return QAnyStringView::compare(value, textView(sibling), Qt::CaseInsensitive) < 0;
         });
     return int(place - siblings.begin());
 }
@@ -111,20 +153,75 @@ TreeModel::Node TreeModel::item(const QString &key) const
 
 TreeModel::Node TreeModel::find(const QString &key) const
 {
-    return byKey_.value(key, NoNode);
+    return find(key, hashOf(key));
+}
+
+TreeModel::Node TreeModel::find(const QString &key, size_t hash) const
+{
+    const Node found = byKey_.find(hash, [this, &key](qint32 node) {
+        return QAnyStringView::equal(strings_.view(keys_[size_t(node)]), key);
+    });
+    return found == KeyIndex::None ? NoNode : found;
+}
+
+QAnyStringView TreeModel::textView(Node node) const
+{
+    const quint64 text = texts_.at(size_t(node));
+    if (text & 1)
+        return strings_.view(keys_[size_t(node)], qsizetype(text >> 1));
+    return strings_.view(TextStore::Ref(text >> 1));
 }
 
 QString TreeModel::fullPath(Node node) const
 {
     QStringList texts;
     for (Node n = node; n != NoNode; n = parentOf(n))
-        texts.prepend(texts_.at(size_t(n)));
+        texts.prepend(text(n));
     return texts.join(PathSeparator);
 }
 
-void TreeModel::setTag(Node node, FieldValue tag)
+FieldValue TreeModel::tag(Node node) const
 {
-    tags_.at(size_t(node)) = std::move(tag);
+    const quint64 value = tagValues_.at(size_t(node));
+    switch (FieldValue::Kind(tagKinds_[size_t(node)])) {
+    case FieldValue::Kind::Empty:
+        break;
+    case FieldValue::Kind::Null:
+        return FieldValue::null();
+    case FieldValue::Kind::Whole:
+        return FieldValue::whole(qint64(value));
+    case FieldValue::Kind::Fractional: {
+        double number = 0;
+        std::memcpy(&number, &value, sizeof number);
+        return FieldValue::fractional(number);
+    }
+    case FieldValue::Kind::Text:
+        return FieldValue::text(tagTexts_.text(TextStore::Ref(value)));
+    }
+    return {};
+}
+
+void TreeModel::setTag(Node node, const FieldValue &tag)
+{
+    quint64 value = 0;
+    switch (tag.kind()) {
+    case FieldValue::Kind::Empty:
+    case FieldValue::Kind::Null:
+        break;
+    case FieldValue::Kind::Whole:
+        value = quint64(tag.wholeNumber());
+        break;
+    case FieldValue::Kind::Fractional: {
+        const double number = tag.fractionalNumber();
+        std::memcpy(&value, &number, sizeof value);
+        break;
+    }
+    case FieldValue::Kind::Text:
+        value = tagTexts_.add(tag.toText());
+        break;
+    }
+    tagKinds_.at(size_t(node)) = quint8(tag.kind());
+    tagValues_[size_t(node)] = value;
 }
 
 void TreeModel::setImage(Node node, int image)
@@ -134,6 +231,8 @@ void TreeModel::setImage(Node node, int image)
     if (images_.at(size_t(node)) == image)
         return;
     images_[size_t(node)] = quint8(image);
+    if (bulkInsertions_ > 0)
+        return;
     const QModelIndex index = indexOf(node);
     emit dataChanged(index, index, {Qt::DecorationRole});
 }
@@ -149,7 +248,8 @@ void TreeModel::setSorted(Node node, bool sorted)
 void TreeModel::setExpanded(Node node, bool expanded)
 {
     noteExpanded(node, expanded);
-    emit expandedChanged(indexOf(node), expanded);
+    if (bulkInsertions_ == 0)
+        emit expandedChanged(indexOf(node), expanded);
 }
 
 void TreeModel::noteExpanded(Node node, bool expanded)
@@ -162,12 +262,22 @@ void TreeModel::noteExpanded(Node node, bool expanded)
 
 const std::vector<TreeModel::Node> &TreeModel::childrenOf(Node node) const
 {
-    return node == NoNode ? topLevel_ : children_.at(size_t(node));
+    if (node == NoNode)
+        return topLevel_;
+    const qint32 list = childLists_.at(size_t(node));
+    return list == NoNode ? noChildren : lists_[size_t(list)];
 }
 
 std::vector<TreeModel::Node> &TreeModel::childrenOf(Node node)
 {
-    return node == NoNode ? topLevel_ : children_.at(size_t(node));
+    if (node == NoNode)
+        return topLevel_;
+    qint32 &list = childLists_.at(size_t(node));
+    if (list == NoNode) {
+        list = qint32(lists_.size());
+        lists_.emplace_back();
+    }
+    return lists_[size_t(list)];
 }
 
 int TreeModel::rowOf(Node node) const
@@ -235,7 +345,7 @@ QVariant TreeModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return texts_[size_t(node)];
+        return text(node);
     case Qt::DecorationRole: {
         const int image = images_[size_t(node)];
         if (image == NoImage || image > imageList_.size())

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "KeyIndex.h"
+#include "TextStore.h"
+
 #include "data/FieldValue.h"
 
 #include <QAbstractItemModel>
-#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <vector>
@@ -15,6 +17,10 @@ namespace kestrelon {
 // image index into the bound image list (counted from 1; 0 is none), an
 // expanded flag and a sorted-children flag. The model is read-only to the
 // view: nodes change only through the operations below.
+//
+// Texts and keys live in one TextStore, text tags in another; a text that
+// begins its node's key (as builders make them: name, then id) is kept once,
+// as a length. Keys are found through a KeyIndex of node numbers.
 class TreeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -26,6 +32,21 @@ public:
     static inline const QString PathSeparator = QStringLiteral("\\");
 
     explicit TreeModel(QObject *parent = nullptr);
+
+    // While one lives, added nodes are not announced one by one: views see
+    // a single reset when the last one ends, and are then asked to show
+    // every node whose expanded flag is set as expanded.
+    class BulkInsertion
+    {
+    public:
+        explicit BulkInsertion(TreeModel &tree);
+        ~BulkInsertion();
+        BulkInsertion(const BulkInsertion &) = delete;
+        BulkInsertion &operator=(const BulkInsertion &) = delete;
+
+    private:
+        TreeModel &tree_;
+    };
 
     // Adds a node at the top level, or as the last child of the node whose
     // key is `relativeKey` (or at its place in alphabetical order when that
@@ -41,8 +62,10 @@ public:
     Node find(const QString &key) const;
 
     int nodeCount() const { return int(parents_.size()); }
-    QString text(Node node) const { return texts_.at(size_t(node)); }
-    QString key(Node node) const { return keys_.at(size_t(node)); }
+    QString text(Node node) const { return textView(node).toString(); }
+    // The text without a copy, valid until the model is destroyed.
+    QAnyStringView textView(Node node) const;
+    QString key(Node node) const { return strings_.text(keys_.at(size_t(node))); }
     Node parentOf(Node node) const { return parents_.at(size_t(node)); }
     int childCount(Node node) const { return int(childrenOf(node).size()); }
     Node childAt(Node node, int row) const { return childrenOf(node).at(size_t(row)); }
@@ -50,8 +73,9 @@ public:
     // by the path separator.
     QString fullPath(Node node) const;
 
-    const FieldValue &tag(Node node) const { return tags_.at(size_t(node)); }
-    void setTag(Node node, FieldValue tag);
+    FieldValue tag(Node node) const;
+    // Keeps a copy of the value; a text tag that is replaced keeps its room.
+    void setTag(Node node, const FieldValue &tag);
 
     int image(Node node) const { return images_.at(size_t(node)); }
     void setImage(Node node, int image);
@@ -84,29 +108,44 @@ signals:
     void expandedChanged(const QModelIndex &index, bool expanded);
 
 private:
+    // One element a node; large ones live in huge pages.
+    template<typename T> using NodeArray = std::vector<T, HugePageAllocator<T>>;
+
     enum Flag : quint8 { ExpandedFlag = 1, SortedFlag = 2 };
 
-    Node insert(Node parent, const QString &key, const QString &text, int image);
+    Node insert(Node parent, const QString &key, size_t keyHash, const QString &text, int image);
+    Node find(const QString &key, size_t hash) const;
     int insertPosition(Node parent, const QString &text) const;
     const std::vector<Node> &childrenOf(Node node) const;
     std::vector<Node> &childrenOf(Node node);
     int rowOf(Node node) const;
+    void endBulkInsertion();
 
-    std::vector<QString> texts_;
-    std::vector<QString> keys_;
-    std::vector<FieldValue> tags_;
-    std::vector<Node> parents_;
-    std::vector<std::vector<Node>> children_;
+    // A node's text: (length << 1 | 1) when it is the start of its key,
+    // otherwise (reference << 1) to a text of its own.
+    NodeArray<quint64> texts_;
+    NodeArray<TextStore::Ref> keys_;
+    NodeArray<quint8> tagKinds_;   // FieldValue::Kind
+    NodeArray<quint64> tagValues_; // the number's bits, or the text's reference
+    NodeArray<Node> parents_;
+    // Children of the nodes that have some: childLists_ holds an index into
+    // lists_, or NoNode.
+    NodeArray<qint32> childLists_;
+    NodeArray<std::vector<Node>> lists_;
     std::vector<Node> topLevel_;
-    std::vector<quint8> images_;
-    std::vector<quint8> flags_;
+    NodeArray<quint8> images_;
+    NodeArray<quint8> flags_;
     // Each node's row within its parent; renumbered on demand after a sorted
     // insertion moved later siblings.
-    mutable std::vector<qint32> rows_;
-    mutable std::vector<bool> rowsStale_;
+    mutable NodeArray<qint32> rows_;
+    mutable NodeArray<bool> rowsStale_;
     mutable bool topLevelRowsStale_ = false;
-    QHash<QString, Node> byKey_;
+    // Keys and texts apart from tags: lookups then touch only the first.
+    TextStore strings_;
+    TextStore tagTexts_;
+    KeyIndex byKey_;
     QList<QIcon> imageList_;
+    int bulkInsertions_ = 0;
 };
 
 } // namespace kestrelon

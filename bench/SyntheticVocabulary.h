@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace bench {
+
+// One term of a synthetic lithology scheme, as a row of the term table.
+struct Term
+{
+    std::int64_t id;
+    std::string name;
+    std::optional<std::int64_t> parentId;
+    int level;
+    std::optional<std::string> description;
+};
+
+// The shape of every synthetic scheme, whatever its size.
+constexpr int firstLevelTerms = 20;
+constexpr int deepestLevel = 6;
+constexpr int largestFamily = 10000;
+
+// How many children the one large family gets in a scheme of `rows` terms.
+int largeFamilySize(int rows);
+
+// Calls `emit` for each of `rows` terms, parents before their children:
+// twenty first-level terms, one second-level term with a large family of
+// third-level children, and the rest placed under randomly chosen terms of
+// levels one to five. Names are made-up words (sometimes shared by several
+// terms); descriptions are about 80 characters, some with accented letters or
+// dashes, and about one in twenty is missing. The same size always gives the
+// same scheme.
+void generate(int rows, const std::function<void(const Term &)> &emit);
+
+// The term that heads the large family.
+Term largeFamilyParent(int rows);
+
+} // namespace bench

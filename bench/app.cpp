@@ -1,0 +1,164 @@
+// Kestrelon's side of the benchmark: one run of the real window on the data
+// source "ds_hier", timed step by step.
+//
+//   kestrelon-bench-app KEY
+//
+// load      Form_Load, from connecting to the built tree
+// peak_kb   the process's peak resident memory right after the load
+// paint     show() until the tree view has painted for the first time
+// expand    expanding the node KEY (its ancestors already open) until the
+//           view has painted again
+// define    one press of "Define" with the node KEY selected
+//
+// Prints one line of key=value pairs. Run it with QT_QPA_PLATFORM=offscreen
+// for numbers that do not depend on a display server.
+
+#include "app/Form1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+using kestrelon::TreeModel;
+
+namespace {
+
+long peakResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+[[noreturn]] void fail(const QString &message)
+{
+    std::fprintf(stderr, "kestrelon-bench-app: %s\n", qPrintable(message));
+    std::exit(1);
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+// Runs the event loop until the widget has painted again; the paint is
+// complete once the processEvents() call that delivered it returns.
+void waitForPaint(PaintCounter &counter)
+{
+    const int before = counter.count;
+    QElapsedTimer limit;
+    limit.start();
+    while (counter.count == before) {
+        QCoreApplication::processEvents();
+        if (limit.elapsed() > 10000)
+            fail(QStringLiteral("the tree view never painted"));
+    }
+}
+
+double cpuMilliseconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+double milliseconds(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// A message box during the run would wait for a user who is not there.
+void failOnMessageBoxes()
+{
+    auto *watch = new QTimer(qApp);
+    QObject::connect(watch, &QTimer::timeout, [] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            fail(QStringLiteral("message box: ") + box->text());
+    });
+    watch->start(50);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    if (argc != 2)
+        fail(QStringLiteral("usage: kestrelon-bench-app KEY"));
+    const QString key = QString::fromLocal8Bit(argv[1]);
+    failOnMessageBoxes();
+
+    Form1 form;
+    auto *tv = form.findChild<QTreeView *>(QStringLiteral("tv"));
+    auto *btn_define = form.findChild<QPushButton *>(QStringLiteral("btn_define"));
+    auto *lbl_level = form.findChild<QLabel *>(QStringLiteral("lbl_level"));
+    TreeModel &tree = form.nodes();
+
+    QElapsedTimer timer;
+    const double cpuBefore = cpuMilliseconds();
+    timer.start();
+    form.Form_Load();
+    const double load = milliseconds(timer);
+    const double loadCpu = cpuMilliseconds() - cpuBefore;
+    const long peak = peakResidentKb();
+    if (form.isUnloaded())
+        fail(QStringLiteral("the window unloaded itself"));
+
+    PaintCounter painted(tv->viewport());
+    timer.start();
+    form.show();
+    waitForPaint(painted);
+    const double paint = milliseconds(timer);
+
+    const TreeModel::Node family = tree.find(key);
+    if (family == TreeModel::NoNode)
+        fail(QStringLiteral("no node has the key ") + key);
+    for (TreeModel::Node n = tree.parentOf(family); n != TreeModel::NoNode; n = tree.parentOf(n))
+        tv->expand(tree.indexOf(n));
+    const QModelIndex familyIndex = tree.indexOf(family);
+    tv->scrollTo(familyIndex, QAbstractItemView::PositionAtTop);
+    waitForPaint(painted);
+
+    timer.start();
+    tv->expand(familyIndex);
+    waitForPaint(painted);
+    const double expand = milliseconds(timer);
+    if (!tv->isExpanded(familyIndex) || tree.image(family) != 2)
+        fail(QStringLiteral("the large family did not open"));
+
+    tv->selectionModel()->setCurrentIndex(familyIndex, QItemSelectionModel::ClearAndSelect);
+    QCoreApplication::processEvents();
+    timer.start();
+    btn_define->click();
+    const double define = milliseconds(timer);
+
+    std::printf("nodes=%d load_ms=%.2f load_cpu_ms=%.2f peak_kb=%ld paint_ms=%.2f family=%d "
+                "expand_ms=%.2f define_ms=%.2f level=%s\n",
+                tree.nodeCount(), load, loadCpu, peak, paint, tree.childCount(family), expand,
+                define, qPrintable(lbl_level->text().remove(QStringLiteral("Level: "))));
+    return 0;
+}

@@ -1,0 +1,284 @@
+/* The floor: what plain ODBC calls cost for the same work, with nothing of
+ * Kestrelon in between.
+ *
+ *   kestrelon-bench-floor [--text char|wchar] TERM
+ *
+ * Connects to "ds_hier", runs SELECT * FROM QryLithParent and fetches every
+ * column of every row with SQLGetData (load); then runs the level lookup of
+ * one "Define" press for TERM: SELECT lithology, lith_level FROM
+ * QryLithParent, every name read and compared with spaces trimmed, the level
+ * read on matching rows (define). Prints one line of key=value pairs. */
+
+#include <sql.h>
+#include <sqlext.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+
+enum { TextUnits = 1024 };
+
+static SQLHENV environment;
+static SQLHDBC connection;
+static int wideText = 1;
+
+static double now_ms(void)
+{
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+static double cpu_ms(void)
+{
+    struct timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+static long peak_resident_kb(void)
+{
+    char line[256];
+    long kb = -1;
+    FILE *status = fopen("/proc/self/status", "r");
+    if (!status)
+        return -1;
+    while (fgets(line, sizeof line, status))
+        if (sscanf(line, "VmHWM: %ld kB", &kb) == 1)
+            break;
+    fclose(status);
+    return kb;
+}
+
+static void fail(SQLSMALLINT type, SQLHANDLE handle, const char *what)
+{
+    SQLCHAR state[6] = "", message[512] = "";
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    SQLGetDiagRec(type, handle, 1, state, &native, message, sizeof message, &length);
+    fprintf(stderr, "kestrelon-bench-floor: %s: [%s] %s\n", what, state, message);
+    exit(1);
+}
+
+static void connect_to_source(void)
+{
+    SQLCHAR in[] = "DSN=ds_hier;UID=user;PWD=tamarisk";
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment);
+    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, environment, &connection);
+    if (!SQL_SUCCEEDED(
+            SQLDriverConnect(connection, NULL, in, SQL_NTS, NULL, 0, NULL, SQL_DRIVER_NOPROMPT)))
+        fail(SQL_HANDLE_DBC, connection, "connect");
+}
+
+static SQLHSTMT run(const char *sql)
+{
+    SQLHSTMT statement;
+    SQLAllocHandle(SQL_HANDLE_STMT, connection, &statement);
+    if (!SQL_SUCCEEDED(SQLExecDirect(statement, (SQLCHAR *)sql, SQL_NTS)))
+        fail(SQL_HANDLE_STMT, statement, sql);
+    return statement;
+}
+
+static SQLSMALLINT c_type_of(SQLSMALLINT sqlType)
+{
+    switch (sqlType) {
+    case SQL_BIT:
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT:
+        return SQL_C_SBIGINT;
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+        return SQL_C_DOUBLE;
+    default:
+        return wideText ? SQL_C_WCHAR : SQL_C_CHAR;
+    }
+}
+
+/* Reads one text cell whole, piece by piece; returns its length in bytes, or
+ * -1 for Null. */
+static long read_text(SQLHSTMT statement, SQLUSMALLINT column, void *buffer, SQLLEN size)
+{
+    long total = 0;
+    for (;;) {
+        SQLLEN indicator = 0;
+        SQLRETURN rc = SQLGetData(statement, column, wideText ? SQL_C_WCHAR : SQL_C_CHAR, buffer,
+                                  size, &indicator);
+        if (rc == SQL_NO_DATA)
+            return total;
+        if (!SQL_SUCCEEDED(rc))
+            fail(SQL_HANDLE_STMT, statement, "SQLGetData");
+        if (indicator == SQL_NULL_DATA)
+            return -1;
+        if (rc == SQL_SUCCESS)
+            return total + (long)indicator;
+        total += (long)size - (wideText ? 2 : 1);
+    }
+}
+
+static void load(long *rows, long *bytes)
+{
+    SQLHSTMT statement = run("SELECT * FROM QryLithParent");
+    SQLSMALLINT columns = 0;
+    SQLSMALLINT types[64];
+    SQLWCHAR text[TextUnits];
+    SQLNumResultCols(statement, &columns);
+    if (columns > 64)
+        columns = 64;
+    for (SQLSMALLINT i = 0; i < columns; ++i) {
+        SQLCHAR name[128];
+        SQLSMALLINT nameLength, type, digits, nullable;
+        SQLULEN size;
+        SQLDescribeCol(statement, (SQLUSMALLINT)(i + 1), name, sizeof name, &nameLength, &type,
+                       &size, &digits, &nullable);
+        types[i] = c_type_of(type);
+    }
+    *rows = 0;
+    *bytes = 0;
+    for (;;) {
+        SQLRETURN rc = SQLFetch(statement);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(rc))
+            fail(SQL_HANDLE_STMT, statement, "SQLFetch");
+        for (SQLSMALLINT i = 0; i < columns; ++i) {
+            SQLLEN indicator = 0;
+            if (types[i] == SQL_C_SBIGINT) {
+                SQLBIGINT number;
+                if (!SQL_SUCCEEDED(SQLGetData(statement, (SQLUSMALLINT)(i + 1), SQL_C_SBIGINT,
+                                              &number, 0, &indicator)))
+                    fail(SQL_HANDLE_STMT, statement, "SQLGetData");
+                *bytes += indicator == SQL_NULL_DATA ? 0 : 8;
+            } else if (types[i] == SQL_C_DOUBLE) {
+                double number;
+                if (!SQL_SUCCEEDED(SQLGetData(statement, (SQLUSMALLINT)(i + 1), SQL_C_DOUBLE,
+                                              &number, 0, &indicator)))
+                    fail(SQL_HANDLE_STMT, statement, "SQLGetData");
+                *bytes += indicator == SQL_NULL_DATA ? 0 : 8;
+            } else {
+                long length = read_text(statement, (SQLUSMALLINT)(i + 1), text, sizeof text);
+                *bytes += length > 0 ? length : 0;
+            }
+        }
+        ++*rows;
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, statement);
+}
+
+/* The term in the form the driver hands text over: UTF-8 bytes, or UTF-16
+ * code units. */
+static size_t encode_term(const char *utf8, SQLWCHAR *out, size_t room)
+{
+    size_t n = 0;
+    const unsigned char *p = (const unsigned char *)utf8;
+    if (!wideText) {
+        size_t length = strlen(utf8);
+        if (length > room * sizeof(SQLWCHAR))
+            length = room * sizeof(SQLWCHAR);
+        memcpy(out, utf8, length);
+        return length;
+    }
+    while (*p && n + 2 < room) {
+        unsigned long c = *p++;
+        if (c >= 0xF0) {
+            c = (c & 0x07) << 18 | (p[0] & 0x3Ful) << 12 | (p[1] & 0x3Ful) << 6 | (p[2] & 0x3F);
+            p += 3;
+        } else if (c >= 0xE0) {
+            c = (c & 0x0F) << 12 | (p[0] & 0x3Ful) << 6 | (p[1] & 0x3F);
+            p += 2;
+        } else if (c >= 0xC0) {
+            c = (c & 0x1F) << 6 | (p[0] & 0x3F);
+            p += 1;
+        }
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out[n++] = (SQLWCHAR)(0xD800 + (c >> 10));
+            out[n++] = (SQLWCHAR)(0xDC00 + (c & 0x3FF));
+        } else {
+            out[n++] = (SQLWCHAR)c;
+        }
+    }
+    return n * sizeof(SQLWCHAR);
+}
+
+/* The bytes of text between its leading and trailing spaces. */
+static const char *trimmed(const char *text, size_t *length, size_t unit)
+{
+    while (*length >= unit && text[0] == ' ' && (unit == 1 || text[1] == 0)) {
+        text += unit;
+        *length -= unit;
+    }
+    while (*length >= unit && text[*length - unit] == ' ' && (unit == 1 || text[*length - 1] == 0))
+        *length -= unit;
+    return text;
+}
+
+static void define(const char *term, long *matches, long long *level)
+{
+    SQLWCHAR wanted[TextUnits], text[TextUnits];
+    const size_t unit = wideText ? 2 : 1;
+    size_t wantedLength = encode_term(term, wanted, TextUnits);
+    const char *wantedText = trimmed((const char *)wanted, &wantedLength, unit);
+    SQLHSTMT statement = run("SELECT lithology, lith_level FROM QryLithParent");
+    *matches = 0;
+    for (;;) {
+        SQLRETURN rc = SQLFetch(statement);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(rc))
+            fail(SQL_HANDLE_STMT, statement, "SQLFetch");
+        long length = read_text(statement, 1, text, sizeof text);
+        if (length < 0 || (size_t)length >= sizeof text)
+            continue; /* Null, or longer than any term */
+        size_t size = (size_t)length;
+        const char *name = trimmed((const char *)text, &size, unit);
+        if (size == wantedLength && memcmp(name, wantedText, size) == 0) {
+            SQLBIGINT number = 0;
+            SQLLEN indicator = 0;
+            if (!SQL_SUCCEEDED(SQLGetData(statement, 2, SQL_C_SBIGINT, &number, 0, &indicator)))
+                fail(SQL_HANDLE_STMT, statement, "SQLGetData");
+            *level = indicator == SQL_NULL_DATA ? -1 : number;
+            ++*matches;
+        }
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, statement);
+}
+
+int main(int argc, char **argv)
+{
+    const char *term = NULL;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--text") == 0 && i + 1 < argc)
+            wideText = strcmp(argv[++i], "char") != 0;
+        else
+            term = argv[i];
+    }
+    if (!term) {
+        fprintf(stderr, "usage: kestrelon-bench-floor [--text char|wchar] TERM\n");
+        return 2;
+    }
+
+    long rows = 0, bytes = 0, matches = 0;
+    long long level = 0;
+    const double start = now_ms(), startCpu = cpu_ms();
+    connect_to_source();
+    load(&rows, &bytes);
+    const double loaded = now_ms(), loadedCpu = cpu_ms();
+    const long peak = peak_resident_kb();
+
+    const double pressed = now_ms();
+    define(term, &matches, &level);
+    const double defined = now_ms();
+
+    printf("rows=%ld bytes=%ld load_ms=%.2f load_cpu_ms=%.2f peak_kb=%ld define_ms=%.2f "
+           "matches=%ld level=%lld\n",
+           rows, bytes, loaded - start, loadedCpu - startCpu, peak, defined - pressed, matches,
+           level);
+    SQLDisconnect(connection);
+    return 0;
+}

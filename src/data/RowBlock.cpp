@@ -1,0 +1,118 @@
+#include "RowBlock.h"
+
+#include "NumberText.h"
+#include "OdbcText.h"
+
+#include <cstring>
+#include <sqlext.h>
+
+namespace kestrelon {
+
+namespace {
+
+// Set before each fetch: a row the driver leaves untouched was not delivered.
+constexpr SQLUSMALLINT notDelivered = SQL_ROW_NOROW;
+
+} // namespace
+
+FieldValue numberCell(QStringView text, ColumnKind kind)
+{
+    const auto number = parseNumber(text);
+    if (!number)
+        return FieldValue::text(text.toString());
+    if (number->isWhole && kind == ColumnKind::Whole)
+        return FieldValue::whole(number->whole);
+    return FieldValue::fractional(number->toDouble());
+}
+
+RowBlock::RowBlock(SQLHSTMT statement, std::vector<ColumnKind> kinds, SQLULEN capacity)
+    : statement_(statement), capacity_(capacity)
+{
+    columns_.reserve(kinds.size());
+    for (const ColumnKind kind : kinds)
+        columns_.push_back(Column{kind, false, false, 0, {}, {}, {}});
+    if (!SQL_SUCCEEDED(SQLSetStmtAttrW(statement_, SQL_ATTR_ROW_ARRAY_SIZE,
+                                       reinterpret_cast<SQLPOINTER>(capacity_), 0)))
+        capacity_ = 1;
+    rowStatus_.assign(capacity_, notDelivered);
+    SQLSetStmtAttrW(statement_, SQL_ATTR_ROW_STATUS_PTR, rowStatus_.data(), 0);
+    SQLSetStmtAttrW(statement_, SQL_ATTR_ROWS_FETCHED_PTR, &rowCount_, 0);
+}
+
+bool RowBlock::bind(int column)
+{
+    return columns_[size_t(column)].bound || bindBuffers(column);
+}
+
+bool RowBlock::bindBuffers(int column)
+{
+    Column &c = columns_[size_t(column)];
+    SQLLEN units = numberTextUnits;
+    if (c.kind == ColumnKind::Text)
+        units = c.cellBytes == 0
+                    ? initialTextUnits
+                    : qMin(2 * c.cellBytes / SQLLEN(sizeof(SQLWCHAR)), largestTextUnits);
+    c.cellBytes = units * SQLLEN(sizeof(SQLWCHAR));
+    c.data.assign(capacity_ * SQLULEN(c.cellBytes), 0);
+    c.sizes.assign(capacity_, SQL_NULL_DATA);
+    c.widen = false;
+    c.bound = SQL_SUCCEEDED(SQLBindCol(statement_, SQLUSMALLINT(column + 1), SQL_C_WCHAR,
+                                       c.data.data(), c.cellBytes, c.sizes.data()));
+    return c.bound;
+}
+
+SQLRETURN RowBlock::fetch()
+{
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (columns_[i].bound && columns_[i].widen)
+            bindBuffers(int(i));
+    }
+    std::fill(rowStatus_.begin(), rowStatus_.end(), notDelivered);
+    rowCount_ = 0;
+    const SQLRETURN rc = SQLFetch(statement_);
+    SQLULEN reported = rc == SQL_NO_DATA ? 0 : qMin(rowCount_, capacity_);
+    if (SQL_SUCCEEDED(rc) && reported == 0 && capacity_ == 1)
+        reported = 1; // a driver that does not count a single row
+    // After a failed fetch only rows the driver marked delivered count; after
+    // a good one, every row up to the first it marked failed.
+    const bool failed = !SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA;
+    SQLULEN usable = 0;
+    while (usable < reported) {
+        const SQLUSMALLINT status = rowStatus_[usable];
+        const bool delivered = status == SQL_ROW_SUCCESS || status == SQL_ROW_SUCCESS_WITH_INFO;
+        if (failed ? !delivered : status == SQL_ROW_ERROR)
+            break;
+        ++usable;
+    }
+    rowCount_ = usable;
+    stopped_ = failed || usable < reported;
+    return rc;
+}
+
+FieldValue RowBlock::value(int column, SQLULEN row, bool &whole)
+{
+    Column &c = columns_[size_t(column)];
+    const SQLLEN size = c.sizes[row];
+    const char *cell = c.data.data() + row * SQLULEN(c.cellBytes);
+    whole = true;
+    if (size == SQL_NULL_DATA)
+        return FieldValue::null();
+    if (size == SQL_NO_TOTAL || size < 0 || size > c.cellBytes - SQLLEN(sizeof(SQLWCHAR))) {
+        whole = false;
+        c.widen =
+            c.kind == ColumnKind::Text && c.cellBytes < largestTextUnits * SQLLEN(sizeof(SQLWCHAR));
+        return {};
+    }
+    const qsizetype length = qsizetype(size) / 2;
+    if (c.kind != ColumnKind::Text)
+        return numberCell(QStringView(reinterpret_cast<const char16_t *>(cell), length), c.kind);
+    if (c.text.isDetached() && c.text.capacity() >= length) {
+        c.text.resize(length);
+        std::memcpy(c.text.data(), cell, size_t(length) * sizeof(char16_t));
+    } else {
+        c.text = odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(cell), length);
+    }
+    return FieldValue::text(c.text);
+}
+
+} // namespace kestrelon

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "FieldValue.h"
+
+#include <sql.h>
+#include <vector>
+
+namespace kestrelon {
+
+// What a column's declared type says its values are: whole numbers,
+// fractional numbers or text.
+enum class ColumnKind { Whole, Fractional, Text };
+
+// A cell of a number column, from the text the driver holds for it, read by
+// the program's own number rule: a driver's own conversion may cut a value
+// short (the SQLite driver turns 1.5 in an INTEGER column into 1, and "x"
+// into Null), and a declared type does not bind what SQLite stores. A whole
+// number in a whole column stays whole; text that spells no number stays text.
+FieldValue numberCell(QStringView text, ColumnKind kind);
+
+// Buffers bound to the columns of a statement, column by column, that one
+// fetch fills with a block of rows. Only the columns asked for are bound;
+// text longer than its buffer is marked cut short, for the caller to read
+// whole with SQLGetData.
+class RowBlock
+{
+public:
+    // Text buffers start at this many UTF-16 units a cell and grow, for later
+    // blocks, in a column whose values come cut short.
+    static constexpr SQLLEN initialTextUnits = 128;
+    static constexpr SQLLEN largestTextUnits = 4096;
+    // Number cells hold their text too; a longer one is read on its own.
+    static constexpr SQLLEN numberTextUnits = 40;
+
+    RowBlock(SQLHSTMT statement, std::vector<ColumnKind> kinds, SQLULEN capacity);
+    RowBlock(const RowBlock &) = delete;
+    RowBlock &operator=(const RowBlock &) = delete;
+
+    SQLULEN capacity() const { return capacity_; }
+    // Binds the column from the next fetch on; false when the driver refuses.
+    bool bind(int column);
+    bool isBound(int column) const { return columns_[size_t(column)].bound; }
+
+    // Fetches the next block and returns the driver's answer. rowCount()
+    // tells how many rows arrived whole: when the driver failed on a row,
+    // the rows before it, and stoppedByFailure() is true.
+    SQLRETURN fetch();
+    SQLULEN rowCount() const { return rowCount_; }
+    bool stoppedByFailure() const { return stopped_; }
+
+    // The value of a bound cell; false in `whole` when the text was cut short.
+    FieldValue value(int column, SQLULEN row, bool &whole);
+
+private:
+    struct Column
+    {
+        ColumnKind kind;
+        bool bound = false;
+        bool widen = false;        // rebind with larger text cells before the next fetch
+        SQLLEN cellBytes = 0;      // bytes a cell takes in `data`
+        std::vector<char> data;    // capacity cells
+        std::vector<SQLLEN> sizes; // length indicators, one per cell
+        // The last text handed out; its buffer is reused once nobody else
+        // holds it, so that reading a row allocates nothing.
+        QString text;
+    };
+
+    bool bindBuffers(int column);
+
+    SQLHSTMT statement_;
+    SQLULEN capacity_;
+    std::vector<Column> columns_;
+    SQLULEN rowCount_ = 0;
+    bool stopped_ = false;
+    std::vector<SQLUSMALLINT> rowStatus_;
+};
+
+} // namespace kestrelon

@@ -1,0 +1,78 @@
+#include "TextStore.h"
+
+#include "data/Error.h"
+
+#include <cstring>
+
+namespace kestrelon {
+
+namespace {
+
+// Each text starts with a 4-byte header: its length in characters shifted
+// left by one, and in the low bit whether the characters are UTF-16. Texts
+// start at multiples of four, so UTF-16 characters are always aligned.
+using Header = quint32;
+constexpr size_t headerBytes = sizeof(Header);
+constexpr qsizetype longestText = qsizetype(Header(-1) >> 1);
+
+size_t roundedUp(size_t bytes)
+{
+    return (bytes + 3) & ~size_t(3);
+}
+
+} // namespace
+
+TextStore::Ref TextStore::add(QStringView text)
+{
+    if (text.size() > longestText)
+        throw Error(UnexpectedFailure,
+                    QStringLiteral("A text of %1 characters is too long to keep").arg(text.size()));
+    const bool wide = !QtPrivate::isLatin1(text);
+    const size_t payload = size_t(text.size()) * (wide ? sizeof(char16_t) : 1);
+    Ref ref = 0;
+    char *at = reserve(roundedUp(headerBytes + payload), ref);
+    const Header header = Header(text.size()) << 1 | Header(wide);
+    std::memcpy(at, &header, headerBytes);
+    char *characters = at + headerBytes;
+    if (wide) {
+        std::memcpy(characters, text.utf16(), payload);
+    } else {
+        const char16_t *source = text.utf16();
+        for (qsizetype i = 0; i < text.size(); ++i)
+            characters[i] = char(source[i]);
+    }
+    return ref;
+}
+
+QAnyStringView TextStore::view(Ref ref, qsizetype length) const
+{
+    const char *at = chunks_[size_t(ref >> 19)].data() + size_t(ref & 0x7FFFFu) * 4;
+    Header header = 0;
+    std::memcpy(&header, at, headerBytes);
+    const qsizetype stored = qsizetype(header >> 1);
+    if (length < 0 || length > stored)
+        length = stored;
+    if (header & 1)
+        return QStringView(reinterpret_cast<const char16_t *>(at + headerBytes), length);
+    return QLatin1StringView(at + headerBytes, length);
+}
+
+// Room for `bytes` more; a text never spans two chunks. The chunks are not
+// cleared, so pages nothing was written to take no memory.
+char *TextStore::reserve(size_t bytes, Ref &ref)
+{
+    if (chunks_.empty() || used_ + bytes > last_) {
+        if (chunks_.size() == maxChunks)
+            throw Error(UnexpectedFailure, QStringLiteral("Too much text to keep"));
+        last_ = qMax(chunkBytes, bytes);
+        chunks_.emplace_back(last_);
+        used_ = 0;
+        capacity_ += last_;
+    }
+    ref = Ref(chunks_.size() - 1) << 19 | Ref(used_ / 4);
+    char *at = chunks_.back().data() + used_;
+    used_ += bytes;
+    return at;
+}
+
+} // namespace kestrelon

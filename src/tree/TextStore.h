@@ -1,0 +1,48 @@
+#pragma once
+
+#include "LargeBlock.h"
+
+#include <QAnyStringView>
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace kestrelon {
+
+// Append-only storage for many short texts: each is kept in one byte a
+// character when all its characters are Latin-1, otherwise as UTF-16, in
+// large chunks rather than one allocation a text. A text reads back exactly
+// as it was added.
+class TextStore
+{
+public:
+    // Which chunk (upper 13 bits) and where in it, in units of four bytes.
+    using Ref = quint32;
+
+    Ref add(QStringView text);
+
+    // The stored characters, valid as long as the store; or only the first
+    // `length` of them.
+    QAnyStringView view(Ref ref) const { return view(ref, -1); }
+    QAnyStringView view(Ref ref, qsizetype length) const;
+    QString text(Ref ref) const { return view(ref).toString(); }
+
+    // Chunks of 2 MiB (or one text, when it is larger): 13 bits of chunk
+    // number make room for 16 GiB of text in one store.
+    static constexpr size_t maxChunks = size_t(1) << 13;
+
+    // Bytes taken by the chunks so far.
+    size_t capacity() const { return capacity_; }
+
+private:
+    static constexpr size_t chunkBytes = size_t(2) << 20;
+
+    char *reserve(size_t bytes, Ref &ref);
+
+    std::vector<LargeBlock> chunks_;
+    size_t used_ = 0; // bytes used in the last chunk
+    size_t last_ = 0; // size of the last chunk
+    size_t capacity_ = 0;
+};
+
+} // namespace kestrelon

@@ -1,0 +1,223 @@
+#include "support/DataSources.h"
+#include "support/SqliteFile.h"
+
+#include "data/Database.h"
+#include "data/Engine.h"
+#include "data/Error.h"
+#include "data/Recordset.h"
+#include "data/Workspace.h"
+
+#include <QTest>
+
+using namespace kestrelon;
+using namespace testsupport;
+
+Q_DECLARE_METATYPE(kestrelon::FieldValue)
+
+namespace {
+
+constexpr int rowCount = 700;
+// The row from which the cursor's reader starts to read "note" as well.
+constexpr int noteFrom = 400;
+
+QString databaseFile()
+{
+    return workDir() + QStringLiteral("/ds.db");
+}
+
+// Text that does not fit the first text buffers, or any buffer at all, with
+// characters beyond Latin-1 in the middle of it.
+QString longText(int i, int length)
+{
+    QString text = QStringLiteral("row %1 ").arg(i);
+    while (text.size() < length / 2)
+        text += QStringLiteral("abcdefghij");
+    text += QString::fromUtf8("gr\u00e8s \u2013 \U0001F600 ");
+    while (text.size() < length)
+        text += QStringLiteral("klmnopqrst");
+    return text;
+}
+
+QVariant name(int i)
+{
+    if (i % 7 == 0)
+        return {};
+    if (i % 97 == 0)
+        return longText(i, 5000);
+    if (i % 50 == 0)
+        return longText(i, 300);
+    if (i == 3)
+        return QString::fromUtf8("gr\u00e8s \u2013 \U0001F600");
+    return QStringLiteral("name %1").arg(i);
+}
+
+QVariant amount(int i)
+{
+    return i % 11 == 0 ? QVariant() : QVariant(i * 0.25);
+}
+
+QVariant note(int i)
+{
+    if (i % 13 == 0)
+        return {};
+    return i % 101 == 0 ? longText(i, 1000) : QStringLiteral("note %1").arg(i);
+}
+
+FieldValue valueOf(const QVariant &v)
+{
+    if (v.isNull())
+        return FieldValue::null();
+    if (v.typeId() == QMetaType::Double)
+        return FieldValue::fractional(v.toDouble());
+    if (v.typeId() == QMetaType::Int)
+        return FieldValue::whole(v.toInt());
+    return FieldValue::text(v.toString());
+}
+
+// One INSERT for all rows; SQLite and PostgreSQL both take it.
+QString insertRows(const QString &table)
+{
+    QStringList rows;
+    for (int i = 1; i <= rowCount; ++i)
+        rows << QStringLiteral("(%1, %2, %3, %4)")
+                    .arg(i)
+                    .arg(sqlite::literal(name(i)), sqlite::literal(amount(i)),
+                         sqlite::literal(note(i)));
+    return QStringLiteral("INSERT INTO %1 VALUES %2").arg(table, rows.join(u','));
+}
+
+std::shared_ptr<Database> open(const QString &dataSource)
+{
+    return Engine::instance()
+        ->createWorkspace(dataSource, QStringLiteral("user"), QStringLiteral("tamarisk"))
+        ->openDatabase(dataSource);
+}
+
+bool postgresReady = false;
+
+} // namespace
+
+// A forward-only cursor reads rows in blocks of bound buffers where the
+// driver allows it (PostgreSQL: many rows a fetch; SQLite: one). Whatever
+// the blocks, every value must arrive as it is stored, in query order:
+// Nulls, text longer than the buffers, columns first read halfway through.
+class BlockFetchTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QString ini = sqliteDataSource(databaseFile()).replace("[ds_hier]", "[ds_sqlite]");
+        if (postgres::available()) {
+            // A driver cache smaller than a block, so blocks straddle it.
+            ini += postgresDataSource().replace("[ds_hier]", "[ds_pg]") +
+                   QStringLiteral("UseDeclareFetch=1\nFetch=100\n");
+            const QString table = QStringLiteral(
+                "DROP VIEW IF EXISTS blocks; DROP TABLE IF EXISTS blocks_t;"
+                "CREATE TABLE blocks_t (id INTEGER, name TEXT, amount DOUBLE PRECISION, note "
+                "TEXT);");
+            QCOMPARE(postgres::run("kestrelon",
+                                   table + insertRows("blocks_t") +
+                                       QStringLiteral(";CREATE VIEW blocks AS SELECT * FROM "
+                                                      "blocks_t ORDER BY id;"
+                                                      "GRANT SELECT ON blocks TO \"user\";")),
+                     0);
+            postgresReady = true;
+        }
+        useOdbcIni(ini);
+        sqlite::create(
+            databaseFile(),
+            {QStringLiteral("CREATE TABLE blocks_t (id INTEGER, name TEXT, amount REAL, "
+                            "note TEXT)"),
+             insertRows("blocks_t"),
+             QStringLiteral("CREATE VIEW blocks AS SELECT * FROM blocks_t ORDER BY id")});
+    }
+
+    void everyValueArrivesInOrder_data()
+    {
+        QTest::addColumn<QString>("dataSource");
+        QTest::addColumn<int>("rowsPerFetch");
+        QTest::newRow("sqlite") << "ds_sqlite" << 1;
+        QTest::newRow("postgresql") << "ds_pg" << int(Recordset::blockRows);
+    }
+    void everyValueArrivesInOrder()
+    {
+        QFETCH(QString, dataSource);
+        QFETCH(int, rowsPerFetch);
+        if (dataSource == "ds_pg" && !postgresReady)
+            QSKIP("no test PostgreSQL server");
+        auto rows = open(dataSource)->openRecordset(QStringLiteral("blocks"));
+        const int id = rows->fieldIndex("id");
+        const int nameColumn = rows->fieldIndex("name");
+        const int amountColumn = rows->fieldIndex("amount");
+        const int noteColumn = rows->fieldIndex("note");
+        int i = 0;
+        FieldValue previous; // a value kept must not change as the cursor moves on
+        for (; !rows->eof(); rows->moveNext()) {
+            ++i;
+            QCOMPARE(rows->value(id), FieldValue::whole(i));
+            QCOMPARE(rows->value(nameColumn), valueOf(name(i)));
+            if (i > 1)
+                QCOMPARE(previous, valueOf(name(i - 1)));
+            previous = rows->value(nameColumn);
+            // A second read of the same cell gives the same value.
+            QCOMPARE(rows->value(nameColumn), valueOf(name(i)));
+            QCOMPARE(rows->value(amountColumn), valueOf(amount(i)));
+            if (i >= noteFrom)
+                QCOMPARE(rows->value(noteColumn), valueOf(note(i)));
+            if (i == 2)
+                QCOMPARE(int(rows->rowsPerFetch()), rowsPerFetch);
+        }
+        QCOMPARE(i, rowCount);
+        QCOMPARE(int(rows->rowsPerFetch()), rowsPerFetch);
+        bool ended = false;
+        try {
+            rows->moveNext();
+        } catch (const Error &error) {
+            ended = error.number() == NoCurrentRow;
+        }
+        QVERIFY(ended);
+    }
+
+    // A column read on a few rows only is read right on those rows, before
+    // and after it joins the bound ones.
+    void sparseReadsOfAColumn()
+    {
+        for (const QString dataSource : {"ds_sqlite", "ds_pg"}) {
+            if (dataSource == "ds_pg" && !postgresReady)
+                continue;
+            auto rows = open(dataSource)->openRecordset(QStringLiteral("blocks"));
+            int i = 0;
+            for (; !rows->eof(); rows->moveNext()) {
+                ++i;
+                if (i % 97 == 0 || i == 1 || i == 600)
+                    QCOMPARE(rows->field("name"), valueOf(name(i)));
+            }
+            QCOMPARE(i, rowCount);
+        }
+    }
+
+    // Only the named columns, in the order asked for.
+    void chosenColumns()
+    {
+        for (const QString dataSource : {"ds_sqlite", "ds_pg"}) {
+            if (dataSource == "ds_pg" && !postgresReady)
+                continue;
+            auto rows = open(dataSource)
+                            ->openRecordset(QStringLiteral("blocks"), QStringList{"note", "ID"});
+            QCOMPARE(rows->fieldCount(), 2);
+            QCOMPARE(rows->fieldIndex("id"), 1);
+            int i = 0;
+            for (; !rows->eof(); rows->moveNext()) {
+                ++i;
+                QCOMPARE(rows->value(1), FieldValue::whole(i));
+                QCOMPARE(rows->value(0), valueOf(note(i)));
+            }
+            QCOMPARE(i, rowCount);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(BlockFetchTest)
+#include "tst_blockfetch.moc"
