@@ -20,11 +20,6 @@ constexpr int rowCount = 700;
 // The row from which the cursor's reader starts to read "note" as well.
 constexpr int noteFrom = 400;
 
-QString databaseFile()
-{
-    return workDir() + QStringLiteral("/ds.db");
-}
-
 // Text that does not fit the first text buffers, or any buffer at all, with
 // characters beyond Latin-1 in the middle of it.
 QString longText(int i, int length)
@@ -108,7 +103,7 @@ class BlockFetchTest : public QObject
 private slots:
     void initTestCase()
     {
-        QString ini = sqliteDataSource(databaseFile()).replace("[ds_hier]", "[ds_sqlite]");
+        QString ini = sqliteDataSource(sqliteFile()).replace("[ds_hier]", "[ds_sqlite]");
         if (postgres::available()) {
             // A driver cache smaller than a block, so blocks straddle it.
             ini += postgresDataSource().replace("[ds_hier]", "[ds_pg]") +
@@ -127,7 +122,7 @@ private slots:
         }
         useOdbcIni(ini);
         sqlite::create(
-            databaseFile(),
+            sqliteFile(),
             {QStringLiteral("CREATE TABLE blocks_t (id INTEGER, name TEXT, amount REAL, "
                             "note TEXT)"),
              insertRows("blocks_t"),

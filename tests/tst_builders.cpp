@@ -21,20 +21,6 @@ Q_DECLARE_METATYPE(Rows)
 
 namespace {
 
-QString databaseFile()
-{
-    return workDir() + QStringLiteral("/ds.db");
-}
-
-std::shared_ptr<Database> openWith(const QStringList &statements)
-{
-    sqlite::create(databaseFile(), statements);
-    return Engine::instance()
-        ->createWorkspace(QStringLiteral("ds_hier"), QStringLiteral("user"),
-                          QStringLiteral("tamarisk"))
-        ->openDatabase(QStringLiteral("ds_hier"));
-}
-
 QStringList skippedNames(const BuildReport &report)
 {
     QStringList names;
@@ -55,7 +41,7 @@ class BuildersTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useOdbcIni(sqliteDataSource(databaseFile())); }
+    void initTestCase() { useOdbcIni(sqliteDataSource(sqliteFile())); }
 
     void lithology_data()
     {
@@ -118,7 +104,7 @@ private slots:
         QFETCH(Rows, rows);
         QFETCH(QString, expected);
         QFETCH(QStringList, skipped);
-        auto db = openWith(sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(), rows));
+        auto db = openSqlite(sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(), rows));
         auto cursor = db->openRecordset(QStringLiteral("QryLithParent"));
         TreeModel tree;
         const BuildReport report = buildLithology(*cursor, tree);
@@ -141,7 +127,7 @@ private slots:
     void lithologyNodesKeepKeysAndDescriptions()
     {
         auto db =
-            openWith(sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
+            openSqlite(sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
                                     {{"Igneous", null(), 1, 1, null(), null(), "Formed from melt."},
                                      {"Granite", "Igneous", 2, 12, 1, 1, null()}}));
         auto cursor = db->openRecordset(QStringLiteral("QryLithParent"));
@@ -157,7 +143,7 @@ private slots:
     {
         QStringList columns = sqlite::lithologyColumns();
         columns.removeLast(); // no "description"
-        auto db = openWith(
+        auto db = openSqlite(
             sqlite::rowSet("QryLithParent", columns, {{"Igneous", null(), 1, 1, null(), null()}}));
         auto cursor = db->openRecordset(QStringLiteral("QryLithParent"));
         TreeModel tree;
@@ -221,7 +207,7 @@ private slots:
         QFETCH(Rows, rows);
         QFETCH(QString, expected);
         QFETCH(QStringList, skipped);
-        auto db = openWith(sqlite::rowSet("QryStratParent", sqlite::stratigraphyColumns(), rows));
+        auto db = openSqlite(sqlite::rowSet("QryStratParent", sqlite::stratigraphyColumns(), rows));
         auto cursor = db->openRecordset(QStringLiteral("QryStratParent"), CursorType::Rewindable);
         // An earlier reader left the cursor at its end: the builder starts over.
         while (!cursor->eof())
@@ -244,7 +230,7 @@ private slots:
 
     void stratigraphyTagsAreRanks()
     {
-        auto db = openWith(
+        auto db = openSqlite(
             sqlite::rowSet("QryStratParent", sqlite::stratigraphyColumns(),
                            {{"Phanerozoic", null(), 100, 1, null(), null(), "Eon", 0, 538.8},
                             {"Cenozoic", "Phanerozoic", 200, 2, 1, 100, null(), 0, 66}}));
@@ -258,7 +244,7 @@ private slots:
     void bothHierarchiesShareOneKeySpace()
     {
         auto db =
-            openWith(sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
+            openSqlite(sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
                                     {{"Shale", null(), 1, 7, null(), null(), ""}}) +
                      sqlite::rowSet("QryStratParent", sqlite::stratigraphyColumns(),
                                     {{"Shale", null(), 100, 7, null(), null(), "Eon", 1, 2},

@@ -12,11 +12,6 @@ Q_DECLARE_METATYPE(Rows)
 
 namespace {
 
-QString databaseFile()
-{
-    return workDir() + QStringLiteral("/ds.db");
-}
-
 QVariant null()
 {
     return QVariant();
@@ -56,7 +51,7 @@ class DetailsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useOdbcIni(sqliteDataSource(databaseFile())); }
+    void initTestCase() { useOdbcIni(sqliteDataSource(sqliteFile())); }
 
     // Every node text below has a lithology row (level 9) and a
     // stratigraphic row (ages 1 and 2), neither of which becomes a node: the
@@ -106,7 +101,7 @@ private slots:
             lith << QVariantList{names[i], null(), 9, 100 + i, null(), null(), "x"};
             strat << QVariantList{names[i], null(), 999, 100 + i, null(), null(), "x", 1, 2};
         }
-        sqlite::create(databaseFile(), lithology(lith) + stratigraphy(strat));
+        sqlite::create(sqliteFile(), lithology(lith) + stratigraphy(strat));
         LoadedWindow window;
         TreeModel &tree = window.form.nodes();
         tree.addRoot("edition2", "Lithology Version 6 (2nd edition)");
@@ -135,7 +130,7 @@ private slots:
 
     void defineWithNothingSelectedDoesNothing()
     {
-        sqlite::create(databaseFile(), lithology(igneousOnly));
+        sqlite::create(sqliteFile(), lithology(igneousOnly));
         LoadedWindow window;
         QTest::mouseClick(window.probe.btn_define, Qt::LeftButton);
         QCOMPARE(window.probe.description(), QString());
@@ -218,7 +213,7 @@ private slots:
         QFETCH(QStringList, pressed);
         QFETCH(QString, description);
         QFETCH(QString, label);
-        sqlite::create(databaseFile(), lithology(rows));
+        sqlite::create(sqliteFile(), lithology(rows));
         LoadedWindow window;
         for (const QString &key : pressed)
             window.define(key);
@@ -229,16 +224,16 @@ private slots:
 
     void lithologyLevelsAreReadAsTheyAreNow()
     {
-        sqlite::create(databaseFile(), lithology(igneousOnly));
+        sqlite::create(sqliteFile(), lithology(igneousOnly));
         LoadedWindow window;
         window.define("Igneous1");
         QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 1"));
 
-        sqlite::change(databaseFile(), {"UPDATE QryLithParent_rows SET Lith_level = 4"});
+        sqlite::change(sqliteFile(), {"UPDATE QryLithParent_rows SET Lith_level = 4"});
         window.define("Igneous1");
         QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 4"));
 
-        sqlite::change(databaseFile(), {"DELETE FROM QryLithParent_rows"});
+        sqlite::change(sqliteFile(), {"DELETE FROM QryLithParent_rows"});
         window.define("Igneous1");
         QCOMPARE(window.probe.description(), QStringLiteral("Igneous: melt"));
         QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 4"));
@@ -251,11 +246,11 @@ private slots:
     // SQLite driver describes a redefined view with its old columns.)
     void lithologyRowSetGoneLeavesTheWindowAsItWas()
     {
-        sqlite::create(databaseFile(), lithology({{"Igneous", null(), 1, 1, null(), null(), "melt"},
+        sqlite::create(sqliteFile(), lithology({{"Igneous", null(), 1, 1, null(), null(), "melt"},
                                                   {"Granite", "Igneous", 2, 2, 1, 1, "coarse"}}));
         LoadedWindow window;
         window.define("Igneous1");
-        sqlite::change(databaseFile(), {"DROP VIEW QryLithParent"});
+        sqlite::change(sqliteFile(), {"DROP VIEW QryLithParent"});
 
         window.define("Granite2");
         QCOMPARE(window.boxes.boxes().size(), 1);
@@ -267,7 +262,7 @@ private slots:
         QCOMPARE(window.probe.description(), QStringLiteral("Igneous: melt"));
         QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 1"));
 
-        sqlite::change(databaseFile(), {"CREATE VIEW QryLithParent AS SELECT * FROM "
+        sqlite::change(sqliteFile(), {"CREATE VIEW QryLithParent AS SELECT * FROM "
                                         "QryLithParent_rows ORDER BY rowid"});
         window.define("Granite2");
         QCOMPARE(window.boxes.boxes().size(), 1);
@@ -339,7 +334,7 @@ private slots:
                  {"Carboniferous", "Paleozoic", 300, 3, 2, 200, "Period", 298.9, 358.9},
                  {"Cenozoic", "Phanerozoic", 200, 4, 1, 100, null(), 0, 66}} +
             extra;
-        sqlite::create(databaseFile(), lithology(igneousOnly) + stratigraphy(strat));
+        sqlite::create(sqliteFile(), lithology(igneousOnly) + stratigraphy(strat));
         LoadedWindow window;
         // Typed text is replaced by the next "Define".
         window.probe.txtDescription->setFocus();
@@ -366,7 +361,7 @@ private slots:
         QFETCH(QStringList, statements);
         QFETCH(QString, key);
         QFETCH(QString, description);
-        sqlite::create(databaseFile(), statements);
+        sqlite::create(sqliteFile(), statements);
         LoadedWindow window;
         if (window.probe.tree->find(key) == TreeModel::NoNode)
             window.form.nodes().addRoot(key, "Other");
@@ -380,7 +375,7 @@ private slots:
         QStringList noAges = sqlite::stratigraphyColumns();
         noAges.removeLast();
         noAges.removeLast();
-        sqlite::create(databaseFile(),
+        sqlite::create(sqliteFile(),
                        lithology(igneousOnly) + sqlite::rowSet("QryStratParent", noAges,
                                                                {{"Phanerozoic", null(), 100, 1,
                                                                  null(), null(), "Eon"}}));
@@ -401,7 +396,7 @@ private slots:
     void skippedRowsOfBothHierarchiesShareOneWarning()
     {
         sqlite::create(
-            databaseFile(),
+            sqliteFile(),
             lithology({{"Igneous", null(), 1, 1, null(), null(), ""},
                        {"Orphan", "Missing", 2, 2, 99, 1, ""}}) +
                 stratigraphy({{"Phanerozoic", null(), 100, 1, null(), null(), "Eon", 0, 538.8},
@@ -463,7 +458,7 @@ private slots:
     // Three terms of the demo data as a user sees them.
     void demoTerms()
     {
-        sqlite::create(databaseFile(), sqlite::demoScript("schema.sqlite.sql") +
+        sqlite::create(sqliteFile(), sqlite::demoScript("schema.sqlite.sql") +
                                            sqlite::demoScript("lithology.sql") +
                                            sqlite::demoScript("stratigraphy.sql"));
         LoadedWindow window;

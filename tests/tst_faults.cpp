@@ -82,11 +82,6 @@ private:
     sqlite3 *db_ = nullptr;
 };
 
-QString databaseFile()
-{
-    return workDir() + QStringLiteral("/ds.db");
-}
-
 // The window after one press of "Define" on the node with this key.
 struct AfterPress
 {
@@ -221,14 +216,14 @@ private slots:
     // released "Define" works again.
     void lockedSqliteFile()
     {
-        useOdbcIni(sqliteDataSource(databaseFile()));
+        useOdbcIni(sqliteDataSource(sqliteFile()));
         sqlite::create(
-            databaseFile(),
+            sqliteFile(),
             sqlite::rowSet(QStringLiteral("QryLithParent"), sqlite::lithologyColumns(),
                            {{"Sand", QVariant(), 1, 1, QVariant(), QVariant(), "grains"}}));
-        const QByteArray before = sqlite::checksum(databaseFile());
+        const QByteArray before = sqlite::checksum(sqliteFile());
         {
-            auto lock = std::make_unique<ExclusiveLock>(databaseFile());
+            auto lock = std::make_unique<ExclusiveLock>(sqliteFile());
             BoxCatcher boxes;
             Form1 form;
             QElapsedTimer clock;
@@ -250,7 +245,7 @@ private slots:
             form.Form_Load();
             const FormProbe probe(form);
             QVERIFY(boxes.boxes().isEmpty());
-            auto lock = std::make_unique<ExclusiveLock>(databaseFile());
+            auto lock = std::make_unique<ExclusiveLock>(sqliteFile());
             QElapsedTimer clock;
             clock.start();
             const AfterPress locked = press(probe, boxes, QStringLiteral("Sand1"));
@@ -267,7 +262,7 @@ private slots:
             QCOMPARE(released.level, QStringLiteral("Level: 1"));
             ShownTexts::instance().addBoxes(boxes);
         }
-        QCOMPARE(sqlite::checksum(databaseFile()), before);
+        QCOMPARE(sqlite::checksum(sqliteFile()), before);
     }
 };
 

@@ -32,11 +32,6 @@ Q_DECLARE_METATYPE(Presses)
 
 namespace {
 
-QString databaseFile()
-{
-    return workDir() + QStringLiteral("/ds.db");
-}
-
 const QVariant Null;
 
 // A row of "QryLithParent" in its usual column order.
@@ -160,7 +155,7 @@ private slots:
     void initTestCase()
     {
         ShownTexts::instance().collectLogLines();
-        useOdbcIni(sqliteDataSource(databaseFile()));
+        useOdbcIni(sqliteDataSource(sqliteFile()));
     }
 
     void cleanupTestCase()
@@ -198,8 +193,8 @@ void HostileDataTest::run()
     QFETCH(bool, unloads);
     QFETCH(Presses, presses);
 
-    sqlite::create(databaseFile(), statements);
-    const QByteArray before = sqlite::checksum(databaseFile());
+    sqlite::create(sqliteFile(), statements);
+    const QByteArray before = sqlite::checksum(sqliteFile());
     {
         BoxCatcher boxes;
         Form1 form;
@@ -260,7 +255,7 @@ void HostileDataTest::run()
         // The window still answers: the tree is whole and the button works.
         QVERIFY(probe.btn_define->isEnabled());
     }
-    QCOMPARE(sqlite::checksum(databaseFile()), before);
+    QCOMPARE(sqlite::checksum(sqliteFile()), before);
 }
 
 void HostileDataTest::keys_data()
@@ -595,7 +590,7 @@ void HostileDataTest::timeScale_data()
 // Opening every node of a deep chain runs the folder handler at each depth.
 void HostileDataTest::deepChainExpandsToItsEnd()
 {
-    sqlite::create(databaseFile(),
+    sqlite::create(sqliteFile(),
                    generatedLithology(1000, "'D' || i, 'D' || (i - 1), i, i, i - 1, i - 1, NULL"));
     BoxCatcher boxes;
     Form1 form;

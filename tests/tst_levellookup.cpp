@@ -10,11 +10,6 @@ using namespace testsupport;
 
 namespace {
 
-QString databaseFile()
-{
-    return workDir() + QStringLiteral("/ds.db");
-}
-
 // A lithology row: name, parent, level, id, parent id, parent level, description.
 QVariantList term(const QString &name, const QVariant &level, int id)
 {
@@ -30,7 +25,7 @@ class LevelLookupTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useOdbcIni(sqliteDataSource(databaseFile())); }
+    void initTestCase() { useOdbcIni(sqliteDataSource(sqliteFile())); }
 
     // Among many rows the last match wins, with the term matched early, in
     // the middle and at the very end, spaces trimmed and case kept.
@@ -43,7 +38,7 @@ private slots:
         rows[300] = term(QStringLiteral("  Clay "), 2, 301);
         rows[400] = term(QStringLiteral("clay"), 5, 401);
         rows[699] = term(QStringLiteral("Clay  "), 3, 700);
-        sqlite::create(databaseFile(),
+        sqlite::create(sqliteFile(),
                        sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(), rows));
         BoxCatcher boxes;
         Form1 form;
@@ -70,7 +65,7 @@ private slots:
         QFETCH(QString, selected);
         QFETCH(bool, fails);
         // Built from one row set, looked up in another that lacks the level.
-        sqlite::create(databaseFile(), sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
+        sqlite::create(sqliteFile(), sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
                                                       {term("Clay", 1, 1), term("Sand", 1, 2)}));
         BoxCatcher boxes;
         Form1 form;
@@ -78,7 +73,7 @@ private slots:
         const FormProbe probe(form);
         QCOMPARE(probe.tree->nodeCount(), 3);
         // The open connection sees the change.
-        sqlite::change(databaseFile(),
+        sqlite::change(sqliteFile(),
                        {QStringLiteral("DROP VIEW QryLithParent"),
                         QStringLiteral("CREATE VIEW QryLithParent AS SELECT Lithology, lith_id "
                                        "FROM QryLithParent_rows WHERE Lithology <> 'Sand' "

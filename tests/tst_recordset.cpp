@@ -6,6 +6,7 @@
 #include "data/Error.h"
 #include "data/Recordset.h"
 #include "data/Workspace.h"
+#include "support/ErrorNumber.h"
 
 #include <QTest>
 
@@ -16,32 +17,6 @@ Q_DECLARE_METATYPE(kestrelon::FieldValue)
 
 namespace {
 
-QString databaseFile()
-{
-    return workDir() + QStringLiteral("/ds.db");
-}
-
-std::shared_ptr<Database> openWith(const QStringList &statements)
-{
-    sqlite::create(databaseFile(), statements);
-    return Engine::instance()
-        ->createWorkspace(QStringLiteral("ds_hier"), QStringLiteral("user"),
-                          QStringLiteral("tamarisk"))
-        ->openDatabase(QStringLiteral("ds_hier"));
-}
-
-int errorNumberOf(const std::function<void()> &action, QString *description = nullptr)
-{
-    try {
-        action();
-    } catch (const Error &error) {
-        if (description)
-            *description = error.description();
-        return error.number();
-    }
-    return 0;
-}
-
 } // namespace
 
 class RecordsetTest : public QObject
@@ -49,7 +24,7 @@ class RecordsetTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useOdbcIni(sqliteDataSource(databaseFile())); }
+    void initTestCase() { useOdbcIni(sqliteDataSource(sqliteFile())); }
 
     void valuesArriveAsTheirKind_data()
     {
@@ -91,16 +66,41 @@ private slots:
         QFETCH(QString, declared);
         QFETCH(QString, literal);
         QFETCH(FieldValue, expected);
-        auto db = openWith({QStringLiteral("CREATE TABLE t (v %1)").arg(declared),
-                            QStringLiteral("INSERT INTO t VALUES (%1)").arg(literal)});
+        auto db = openSqlite({QStringLiteral("CREATE TABLE t (v %1)").arg(declared),
+                              QStringLiteral("INSERT INTO t VALUES (%1)").arg(literal)});
         auto rows = db->openRecordset(QStringLiteral("t"));
         QVERIFY(!rows->eof());
         QCOMPARE(rows->field(QStringLiteral("v")), expected);
     }
 
+    // SQLite keeps what it is given whatever a column's declared type; rows
+    // after the first come through bound buffers, and must read the same.
+    void numberColumnsHoldWhatWasStored()
+    {
+        const QList<FieldValue> expected{
+            FieldValue::whole(7),  FieldValue::fractional(1.5),
+            FieldValue::text("x"), FieldValue::text(QString::fromUtf8("\u00e9")),
+            FieldValue::whole(-2), FieldValue::text(QString(60, u'z')),
+            FieldValue::null(),    FieldValue::whole(9),
+        };
+        auto db = openSqlite(
+            {QStringLiteral("CREATE TABLE t (n INTEGER)"),
+             QStringLiteral("INSERT INTO t VALUES (7), (1.5), ('x'), ('\u00e9'), (' -2 '), "
+                            "(printf('%.60c', 'z')), "
+                            "(NULL), (9)")});
+        for (const auto &columns : {QStringList{}, QStringList{QStringLiteral("n")}}) {
+            auto rows = columns.isEmpty() ? db->openRecordset(QStringLiteral("t"))
+                                          : db->openRecordset(QStringLiteral("t"), columns);
+            QList<FieldValue> read;
+            for (; !rows->eof(); rows->moveNext())
+                read << rows->value(0);
+            QCOMPARE(read, expected);
+        }
+    }
+
     void longTextArrivesWhole()
     {
-        auto db = openWith(
+        auto db = openSqlite(
             {QStringLiteral("CREATE TABLE t (v TEXT)"),
              QStringLiteral(
                  "INSERT INTO t VALUES (replace(hex(zeroblob(300000)), '00', 'ab\u00e9'))")});
@@ -113,8 +113,8 @@ private slots:
 
     void columnsAreFoundWithoutRegardToCase()
     {
-        auto db = openWith({QStringLiteral("CREATE TABLE t (Lithology TEXT, lith_level INTEGER)"),
-                            QStringLiteral("INSERT INTO t VALUES ('clay', 3)")});
+        auto db = openSqlite({QStringLiteral("CREATE TABLE t (Lithology TEXT, lith_level INTEGER)"),
+                              QStringLiteral("INSERT INTO t VALUES ('clay', 3)")});
         auto rows = db->openRecordset(QStringLiteral("t"));
         QCOMPARE(rows->fieldIndex(QStringLiteral("lithology")), 0);
         QCOMPARE(rows->fieldIndex(QStringLiteral("LITH_LEVEL")), 1);
@@ -130,8 +130,8 @@ private slots:
 
     void walkingForwardAndBack()
     {
-        auto db = openWith({QStringLiteral("CREATE TABLE t (n INTEGER)"),
-                            QStringLiteral("INSERT INTO t VALUES (1), (2), (3)")});
+        auto db = openSqlite({QStringLiteral("CREATE TABLE t (n INTEGER)"),
+                              QStringLiteral("INSERT INTO t VALUES (1), (2), (3)")});
         for (CursorType type : {CursorType::ForwardOnly, CursorType::Rewindable}) {
             auto rows = db->openRecordset(QStringLiteral("t"), type);
             QList<qint64> seen;
@@ -153,7 +153,7 @@ private slots:
 
     void emptyResultIsAtItsEndAtOnce()
     {
-        auto db = openWith({QStringLiteral("CREATE TABLE t (n INTEGER)")});
+        auto db = openSqlite({QStringLiteral("CREATE TABLE t (n INTEGER)")});
         auto rows = db->openRecordset(QStringLiteral("t"), CursorType::Rewindable);
         QVERIFY(rows->eof());
         rows->moveFirst();
@@ -162,7 +162,7 @@ private slots:
 
     void missingRowSetIsAnErrorWithTheDriversMessage()
     {
-        auto db = openWith({QStringLiteral("CREATE TABLE t (n INTEGER)")});
+        auto db = openSqlite({QStringLiteral("CREATE TABLE t (n INTEGER)")});
         QString description;
         const int number = errorNumberOf(
             [&] { db->openRecordset(QStringLiteral("QryLithParent")); }, &description);
@@ -173,8 +173,8 @@ private slots:
 
     void catalogueLookupIgnoresCase()
     {
-        auto db = openWith({QStringLiteral("CREATE TABLE t (n INTEGER)"),
-                            QStringLiteral("CREATE VIEW QryStratParent AS SELECT * FROM t")});
+        auto db = openSqlite({QStringLiteral("CREATE TABLE t (n INTEGER)"),
+                              QStringLiteral("CREATE VIEW QryStratParent AS SELECT * FROM t")});
         QVERIFY(db->hasRowSet(QStringLiteral("QryStratParent")));
         QVERIFY(db->hasRowSet(QStringLiteral("qrystratparent")));
         QVERIFY(db->hasRowSet(QStringLiteral("T")));

@@ -10,11 +10,6 @@ using namespace testsupport;
 
 namespace {
 
-QString databaseFile()
-{
-    return workDir() + QStringLiteral("/ds.db");
-}
-
 QVariant null()
 {
     return QVariant();
@@ -34,12 +29,12 @@ class StartupTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useOdbcIni(sqliteDataSource(databaseFile())); }
+    void initTestCase() { useOdbcIni(sqliteDataSource(sqliteFile())); }
 
     void demoDatabaseFillsBothHierarchies()
     {
-        sqlite::create(databaseFile(), demoDatabase());
-        const QByteArray before = sqlite::checksum(databaseFile());
+        sqlite::create(sqliteFile(), demoDatabase());
+        const QByteArray before = sqlite::checksum(sqliteFile());
         BoxCatcher boxes;
         Form1 form;
         form.Form_Load();
@@ -63,12 +58,12 @@ private slots:
         // Expanding from code raised the view's notification: the open folder shows.
         QCOMPARE(probe.tree->image(lith), 2);
 
-        QCOMPARE(sqlite::checksum(databaseFile()), before);
+        QCOMPARE(sqlite::checksum(sqliteFile()), before);
     }
 
     void treeFollowsTheRows()
     {
-        sqlite::create(databaseFile(),
+        sqlite::create(sqliteFile(),
                        sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
                                       {{"Sedimentary", null(), 1, 2, null(), null(), "layers"},
                                        {"Igneous", null(), 1, 1, null(), null(), null()},
@@ -94,7 +89,7 @@ private slots:
                                  {"Igneous", null(), 1, 1, null(), null(), "again"}};
         for (int i = 0; i < 12; ++i)
             rows << QVariantList{QStringLiteral("Lost %1").arg(i), "Nowhere", 2, 100 + i, 0, 1, ""};
-        sqlite::create(databaseFile(),
+        sqlite::create(sqliteFile(),
                        sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(), rows));
         BoxCatcher boxes;
         Form1 form;
@@ -132,7 +127,7 @@ private slots:
     {
         QFETCH(QStringList, statements);
         QFETCH(QString, named);
-        sqlite::create(databaseFile(), statements);
+        sqlite::create(sqliteFile(), statements);
         BoxCatcher boxes;
         Form1 form;
         form.Form_Load();
@@ -153,7 +148,7 @@ private slots:
         noAges.removeLast();
         noAges.removeLast();
         noAges.removeLast(); // no rank
-        sqlite::create(databaseFile(),
+        sqlite::create(sqliteFile(),
                        sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
                                       {{"Igneous", null(), 1, 1, null(), null(), ""}}) +
                            sqlite::rowSet("QryStratParent", noAges,

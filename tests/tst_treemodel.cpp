@@ -1,4 +1,5 @@
 #include "data/Error.h"
+#include "support/ErrorNumber.h"
 #include "tree/TreeModel.h"
 
 #include <QAbstractItemModelTester>
@@ -6,6 +7,7 @@
 #include <QTest>
 
 using namespace kestrelon;
+using namespace testsupport;
 
 namespace {
 
@@ -16,16 +18,6 @@ QStringList childTexts(const TreeModel &tree, TreeModel::Node node)
     for (int row = 0; row < tree.rowCount(parent); ++row)
         texts << tree.index(row, 0, parent).data().toString();
     return texts;
-}
-
-int errorNumberOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Error &error) {
-        return error.number();
-    }
-    return 0;
 }
 
 } // namespace

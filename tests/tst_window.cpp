@@ -17,11 +17,6 @@ using namespace testsupport;
 
 namespace {
 
-QString databaseFile()
-{
-    return workDir() + QStringLiteral("/ds.db");
-}
-
 // Igneous > Granite > Pink granite, and Sedimentary, a leaf.
 QStringList smallHierarchy()
 {
@@ -60,8 +55,8 @@ class WindowTest : public QObject
 private slots:
     void initTestCase()
     {
-        useOdbcIni(sqliteDataSource(databaseFile()));
-        sqlite::create(databaseFile(), smallHierarchy());
+        useOdbcIni(sqliteDataSource(sqliteFile()));
+        sqlite::create(sqliteFile(), smallHierarchy());
         // The geometry below is in pixels of 15 twips.
         const QWidget any;
         QCOMPARE(Twips::of(any).perPixel(), 15.0);
@@ -228,9 +223,9 @@ private slots:
     // that too, so even an empty hierarchy shows its root open.
     void emptyRootIsOpenFromTheStart()
     {
-        sqlite::create(databaseFile(),
+        sqlite::create(sqliteFile(),
                        sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(), {}));
-        auto restore = qScopeGuard([] { sqlite::create(databaseFile(), smallHierarchy()); });
+        auto restore = qScopeGuard([] { sqlite::create(sqliteFile(), smallHierarchy()); });
         ShownForm shown;
         QVERIFY(shown.ready());
         const TreeModel &tree = *shown.probe.tree;

@@ -14,7 +14,7 @@ bool isDigit(char c)
 
 // Checks the shape "[+-]digits[.digits][(e|E)[+-]digits]" with at least one
 // digit in the mantissa; reports whether it had a fraction or an exponent.
-bool wellFormed(const std::string &s, bool &fractional)
+bool wellFormed(std::string_view s, bool &fractional)
 {
     size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))
@@ -47,28 +47,18 @@ bool wellFormed(const std::string &s, bool &fractional)
 
 } // namespace
 
-std::optional<Number> parseNumber(QStringView text)
+std::optional<Number> parseNumber(std::string_view text)
 {
-    while (!text.isEmpty() && text.front() == u' ')
-        text = text.mid(1);
-    while (!text.isEmpty() && text.back() == u' ')
-        text.chop(1);
-    if (text.isEmpty() || text.size() > 400)
-        return std::nullopt;
-
-    std::string ascii;
-    ascii.reserve(size_t(text.size()));
-    for (QChar c : text) {
-        if (c.unicode() > 0x7f)
-            return std::nullopt;
-        ascii.push_back(char(c.unicode()));
-    }
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
     bool fractional = false;
-    if (!wellFormed(ascii, fractional))
+    if (text.empty() || text.size() > 400 || !wellFormed(text, fractional))
         return std::nullopt;
 
-    const char *first = ascii.data() + (ascii.front() == '+' ? 1 : 0);
-    const char *last = ascii.data() + ascii.size();
+    const char *first = text.data() + (text.front() == '+' ? 1 : 0);
+    const char *last = text.data() + text.size();
     if (!fractional) {
         qint64 whole = 0;
         const auto result = std::from_chars(first, last, whole);
@@ -80,6 +70,20 @@ std::optional<Number> parseNumber(QStringView text)
     if (result.ptr != last || result.ec != std::errc())
         return std::nullopt;
     return Number::ofFractional(value);
+}
+
+std::optional<Number> parseNumber(QStringView text)
+{
+    if (text.size() > 400)
+        return std::nullopt;
+    std::string ascii;
+    ascii.reserve(size_t(text.size()));
+    for (QChar c : text) {
+        if (c.unicode() > 0x7f)
+            return std::nullopt;
+        ascii.push_back(char(c.unicode()));
+    }
+    return parseNumber(std::string_view(ascii));
 }
 
 } // namespace kestrelon

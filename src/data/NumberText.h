@@ -2,6 +2,7 @@
 
 #include <QStringView>
 #include <optional>
+#include <string_view>
 
 namespace kestrelon {
 
@@ -22,5 +23,7 @@ struct Number
 // digits with an optional fraction, and an optional exponent. Anything else
 // spells no number.
 std::optional<Number> parseNumber(QStringView text);
+// The same for text in single bytes; bytes beyond ASCII spell no number.
+std::optional<Number> parseNumber(std::string_view text);
 
 } // namespace kestrelon

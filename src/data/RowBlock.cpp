@@ -3,6 +3,7 @@
 #include "NumberText.h"
 #include "OdbcText.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sqlext.h>
 
@@ -15,14 +16,33 @@ constexpr SQLUSMALLINT notDelivered = SQL_ROW_NOROW;
 
 } // namespace
 
+namespace {
+
+FieldValue numberValue(const Number &number, ColumnKind kind)
+{
+    if (number.isWhole && kind == ColumnKind::Whole)
+        return FieldValue::whole(number.whole);
+    return FieldValue::fractional(number.toDouble());
+}
+
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+} // namespace
+
 FieldValue numberCell(QStringView text, ColumnKind kind)
 {
     const auto number = parseNumber(text);
-    if (!number)
-        return FieldValue::text(text.toString());
-    if (number->isWhole && kind == ColumnKind::Whole)
-        return FieldValue::whole(number->whole);
-    return FieldValue::fractional(number->toDouble());
+    return number ? numberValue(*number, kind) : FieldValue::text(text.toString());
+}
+
+FieldValue numberCell(std::string_view ascii, ColumnKind kind)
+{
+    const auto number = parseNumber(ascii);
+    return number ? numberValue(*number, kind)
+                  : FieldValue::text(QString::fromLatin1(ascii.data(), qsizetype(ascii.size())));
 }
 
 RowBlock::RowBlock(SQLHSTMT statement, std::vector<ColumnKind> kinds, SQLULEN capacity)
@@ -47,16 +67,19 @@ bool RowBlock::bind(int column)
 bool RowBlock::bindBuffers(int column)
 {
     Column &c = columns_[size_t(column)];
-    SQLLEN units = numberTextUnits;
-    if (c.kind == ColumnKind::Text)
-        units = c.cellBytes == 0
-                    ? initialTextUnits
-                    : qMin(2 * c.cellBytes / SQLLEN(sizeof(SQLWCHAR)), largestTextUnits);
-    c.cellBytes = units * SQLLEN(sizeof(SQLWCHAR));
+    if (c.kind == ColumnKind::Text) {
+        const SQLLEN units =
+            c.cellBytes == 0 ? initialTextUnits
+                             : qMin(2 * c.cellBytes / SQLLEN(sizeof(SQLWCHAR)), largestTextUnits);
+        c.cellBytes = units * SQLLEN(sizeof(SQLWCHAR));
+    } else {
+        c.cellBytes = numberTextBytes;
+    }
     c.data.assign(capacity_ * SQLULEN(c.cellBytes), 0);
     c.sizes.assign(capacity_, SQL_NULL_DATA);
     c.widen = false;
-    c.bound = SQL_SUCCEEDED(SQLBindCol(statement_, SQLUSMALLINT(column + 1), SQL_C_WCHAR,
+    c.bound = SQL_SUCCEEDED(SQLBindCol(statement_, SQLUSMALLINT(column + 1),
+                                       c.kind == ColumnKind::Text ? SQL_C_WCHAR : SQL_C_CHAR,
                                        c.data.data(), c.cellBytes, c.sizes.data()));
     return c.bound;
 }
@@ -97,15 +120,17 @@ FieldValue RowBlock::value(int column, SQLULEN row, bool &whole)
     whole = true;
     if (size == SQL_NULL_DATA)
         return FieldValue::null();
+    if (c.kind != ColumnKind::Text) {
+        const std::string_view text(cell, size_t(qMax<SQLLEN>(size, 0)));
+        whole = size >= 0 && size < c.cellBytes && isAscii(text);
+        return whole ? numberCell(text, c.kind) : FieldValue();
+    }
     if (size == SQL_NO_TOTAL || size < 0 || size > c.cellBytes - SQLLEN(sizeof(SQLWCHAR))) {
         whole = false;
-        c.widen =
-            c.kind == ColumnKind::Text && c.cellBytes < largestTextUnits * SQLLEN(sizeof(SQLWCHAR));
+        c.widen = c.cellBytes < largestTextUnits * SQLLEN(sizeof(SQLWCHAR));
         return {};
     }
     const qsizetype length = qsizetype(size) / 2;
-    if (c.kind != ColumnKind::Text)
-        return numberCell(QStringView(reinterpret_cast<const char16_t *>(cell), length), c.kind);
     if (c.text.isDetached() && c.text.capacity() >= length) {
         c.text.resize(length);
         std::memcpy(c.text.data(), cell, size_t(length) * sizeof(char16_t));

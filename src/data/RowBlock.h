@@ -3,6 +3,7 @@
 #include "FieldValue.h"
 
 #include <sql.h>
+#include <string_view>
 #include <vector>
 
 namespace kestrelon {
@@ -17,6 +18,7 @@ enum class ColumnKind { Whole, Fractional, Text };
 // into Null), and a declared type does not bind what SQLite stores. A whole
 // number in a whole column stays whole; text that spells no number stays text.
 FieldValue numberCell(QStringView text, ColumnKind kind);
+FieldValue numberCell(std::string_view ascii, ColumnKind kind);
 
 // Buffers bound to the columns of a statement, column by column, that one
 // fetch fills with a block of rows. Only the columns asked for are bound;
@@ -29,8 +31,9 @@ public:
     // blocks, in a column whose values come cut short.
     static constexpr SQLLEN initialTextUnits = 128;
     static constexpr SQLLEN largestTextUnits = 4096;
-    // Number cells hold their text too; a longer one is read on its own.
-    static constexpr SQLLEN numberTextUnits = 40;
+    // Number cells hold their text too, in single bytes; a longer one, or
+    // one with characters beyond ASCII, is read on its own.
+    static constexpr SQLLEN numberTextBytes = 48;
 
     RowBlock(SQLHSTMT statement, std::vector<ColumnKind> kinds, SQLULEN capacity);
     RowBlock(const RowBlock &) = delete;

@@ -1,5 +1,11 @@
 #include "DataSources.h"
 
+#include "SqliteFile.h"
+
+#include "data/Database.h"
+#include "data/Engine.h"
+#include "data/Workspace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -73,6 +79,20 @@ QString sqliteDataSource(const QString &file)
 {
     return QStringLiteral("[ds_hier]\nDriver=%1\nDatabase=%2\nNoCreat=1\nStepAPI=1\nTimeout=2000\n")
         .arg(driverOr("KESTRELON_TEST_SQLITE_DRIVER", QStringLiteral("SQLite3")), file);
+}
+
+QString sqliteFile()
+{
+    return workDir() + QStringLiteral("/ds.db");
+}
+
+std::shared_ptr<kestrelon::Database> openSqlite(const QStringList &statements)
+{
+    sqlite::create(sqliteFile(), statements);
+    return kestrelon::Engine::instance()
+        ->createWorkspace(QStringLiteral("ds_hier"), QStringLiteral("user"),
+                          QStringLiteral("tamarisk"))
+        ->openDatabase(QStringLiteral("ds_hier"));
 }
 
 QString postgresDataSource(const QString &database)

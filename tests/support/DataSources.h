@@ -1,6 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace kestrelon {
+class Database;
+}
 
 namespace testsupport {
 
@@ -14,6 +20,14 @@ void useOdbcIni(const QString &contents);
 
 // An odbc.ini section that makes "ds_hier" the SQLite file `file`.
 QString sqliteDataSource(const QString &file);
+
+// The SQLite file a test process names as "ds_hier": tests write new
+// contents into it rather than name another file (see useOdbcIni).
+QString sqliteFile();
+
+// Writes the statements' database into sqliteFile() and connects to it
+// through the data-access layer, as the program does.
+std::shared_ptr<kestrelon::Database> openSqlite(const QStringList &statements);
 
 // An odbc.ini section that makes "ds_hier" a database on the test server.
 QString postgresDataSource(const QString &database = QStringLiteral("kestrelon"));
