@@ -29,6 +29,20 @@ QStringList skippedNames(const BuildReport &report)
     return names;
 }
 
+// What every build leaves: the root open, without a picture, sorting its
+// children or not; every other node closed, unsorted, with the closed folder.
+void checkBuilt(const TreeModel &tree, TreeModel::Node root, bool sortedRoot)
+{
+    QVERIFY(tree.isExpanded(root));
+    QCOMPARE(tree.isSorted(root), sortedRoot);
+    QCOMPARE(tree.image(root), int(TreeModel::NoImage));
+    for (TreeModel::Node node = 1; node < tree.nodeCount(); ++node) {
+        QCOMPARE(tree.image(node), 1);
+        QVERIFY(!tree.isExpanded(node));
+        QVERIFY(!tree.isSorted(node));
+    }
+}
+
 QVariant null()
 {
     return QVariant();
@@ -113,23 +127,16 @@ private slots:
         QCOMPARE(outline(tree, root), expected);
         QCOMPARE(skippedNames(report), skipped);
         QCOMPARE(report.skippedCount(), skipped.size());
-        QVERIFY(tree.isExpanded(root));
-        QVERIFY(tree.isSorted(root));
-        QCOMPARE(tree.image(root), int(TreeModel::NoImage));
-        for (TreeModel::Node node = 1; node < tree.nodeCount(); ++node) {
-            QCOMPARE(tree.image(node), 1);
-            QVERIFY(!tree.isExpanded(node));
-            QVERIFY(!tree.isSorted(node));
-        }
+        checkBuilt(tree, root, /*sortedRoot=*/true);
         QVERIFY(cursor->eof());
     }
 
     void lithologyNodesKeepKeysAndDescriptions()
     {
-        auto db =
-            openSqlite(sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
-                                    {{"Igneous", null(), 1, 1, null(), null(), "Formed from melt."},
-                                     {"Granite", "Igneous", 2, 12, 1, 1, null()}}));
+        auto db = openSqlite(
+            sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
+                           {{"Igneous", null(), 1, 1, null(), null(), "Formed from melt."},
+                            {"Granite", "Igneous", 2, 12, 1, 1, null()}}));
         auto cursor = db->openRecordset(QStringLiteral("QryLithParent"));
         TreeModel tree;
         buildLithology(*cursor, tree);
@@ -217,14 +224,7 @@ private slots:
         const auto root = tree.item(QStringLiteral("Strat"));
         QCOMPARE(outline(tree, root), expected);
         QCOMPARE(skippedNames(report), skipped);
-        QVERIFY(tree.isExpanded(root));
-        QVERIFY(!tree.isSorted(root));
-        QCOMPARE(tree.image(root), int(TreeModel::NoImage));
-        for (TreeModel::Node node = 1; node < tree.nodeCount(); ++node) {
-            QCOMPARE(tree.image(node), 1);
-            QVERIFY(!tree.isExpanded(node));
-            QVERIFY(!tree.isSorted(node));
-        }
+        checkBuilt(tree, root, /*sortedRoot=*/false);
         QVERIFY(cursor->eof());
     }
 
@@ -243,12 +243,12 @@ private slots:
 
     void bothHierarchiesShareOneKeySpace()
     {
-        auto db =
-            openSqlite(sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
-                                    {{"Shale", null(), 1, 7, null(), null(), ""}}) +
-                     sqlite::rowSet("QryStratParent", sqlite::stratigraphyColumns(),
-                                    {{"Shale", null(), 100, 7, null(), null(), "Eon", 1, 2},
-                                     {"Strat", null(), 100, null(), null(), null(), "Eon", 1, 2}}));
+        auto db = openSqlite(
+            sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
+                           {{"Shale", null(), 1, 7, null(), null(), ""}}) +
+            sqlite::rowSet("QryStratParent", sqlite::stratigraphyColumns(),
+                           {{"Shale", null(), 100, 7, null(), null(), "Eon", 1, 2},
+                            {"Strat", null(), 100, null(), null(), null(), "Eon", 1, 2}}));
         TreeModel tree;
         auto lith = db->openRecordset(QStringLiteral("QryLithParent"));
         buildLithology(*lith, tree);
