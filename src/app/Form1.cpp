@@ -188,6 +188,8 @@ void Form1::Form_Load()
         return;
     }
     openStratigraphy(reports);
+    if (unloaded_)
+        return;
 
     const QString skipped = skippedRowsMessage(reports);
     if (!skipped.isEmpty())
@@ -206,6 +208,9 @@ void Form1::openStratigraphy(QList<BuildReport> &reports)
         reports << buildStratigraphy();
     } catch (const Error &error) {
         showCritical(this, errorReportMessage(error));
+        // A data source that does not answer will not answer Define either.
+        if (error.number() == TimedOut)
+            unload();
     }
 }
 

@@ -29,8 +29,9 @@ public:
     ~Form1() override;
 
     // Connects to "ds_hier", reads the hierarchies and fills the tree. When
-    // the data source cannot be opened, or its lithology rows cannot be read,
-    // it tells the user and unloads the window, which is then never shown.
+    // the data source cannot be opened, does not answer in time, or its
+    // lithology rows cannot be read, it tells the user and unloads the
+    // window, which is then never shown.
     void Form_Load();
     // True once the start-up has failed and unloaded the window.
     bool isUnloaded() const { return unloaded_; }

@@ -1,5 +1,6 @@
 #include "Messages.h"
 
+#include "data/Database.h"
 #include "data/Error.h"
 #include "tree/BuildReport.h"
 
@@ -13,6 +14,11 @@ QString connectionFailureMessage()
 
 QString errorReportMessage(const Error &error)
 {
+    if (error.number() == TimedOut)
+        return QStringLiteral("The data source 'ds_hier' did not answer in time: nothing came back "
+                              "within %1 seconds. Please try again later.\n\n%2")
+            .arg(Database::queryTimeoutSeconds)
+            .arg(error.description());
     return QStringLiteral("Run-time error '%1':\n\n%2")
         .arg(error.number())
         .arg(error.description());

@@ -12,7 +12,8 @@ class Error;
 // by CR LF.
 QString connectionFailureMessage();
 
-// An error that ended an operation: its number and description.
+// An error that ended an operation: its number and description. For a
+// data source that did not answer in time, it says so first.
 QString errorReportMessage(const Error &error);
 
 // The rows the builders left out: how many, and the first of them with

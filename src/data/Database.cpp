@@ -3,16 +3,35 @@
 #include "OdbcDiagnostics.h"
 #include "OdbcText.h"
 #include "Recordset.h"
+#include "Workspace.h"
 
 #include <sqlext.h>
 
 namespace kestrelon {
 
-Database::Database(std::shared_ptr<Engine> engine, std::unique_ptr<odbc::Handle> connection,
+Database::Database(std::shared_ptr<Workspace> workspace, std::shared_ptr<odbc::Handle> connection,
                    QString dataSourceName, QString secret)
-    : engine_(std::move(engine)), connection_(std::move(connection)),
+    : workspace_(std::move(workspace)), connection_(std::move(connection)),
       name_(std::move(dataSourceName)), secret_(std::move(secret))
 {
+}
+
+SQLHSTMT Database::allocateStatement(const odbc::Handle &connection) const
+{
+    SQLHSTMT raw = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection.get(), &raw)))
+        throw odbc::diagnosticError(SQL_HANDLE_DBC, connection.get(),
+                                    QStringLiteral("Cannot allocate a statement"), secret_);
+    // A driver that cannot limit its statements still runs them.
+    SQLSetStmtAttrW(raw, SQL_ATTR_QUERY_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(SQLULEN(queryTimeoutSeconds)), 0);
+    return raw;
+}
+
+void Database::replaceLost(const odbc::Handle &lost)
+{
+    if (&lost == connection_.get())
+        connection_ = workspace_->connect(name_);
 }
 
 std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName, CursorType type)
@@ -32,11 +51,8 @@ std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName,
 
 bool Database::hasRowSet(const QString &rowSetName)
 {
-    SQLHSTMT raw = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, handle(), &raw)))
-        throw odbc::diagnosticError(SQL_HANDLE_DBC, handle(),
-                                    QStringLiteral("Cannot read the catalogue"), secret_);
-    const odbc::Handle statement(SQL_HANDLE_STMT, raw);
+    const odbc::Handle statement(SQL_HANDLE_STMT, allocateStatement(*connection_));
+    const SQLHSTMT raw = statement.get();
     auto types = odbc::toWide(QStringLiteral("TABLE,VIEW"));
     if (!SQL_SUCCEEDED(SQLTablesW(raw, nullptr, 0, nullptr, 0, nullptr, 0, types.data(), SQL_NTS)))
         throw odbc::diagnosticError(SQL_HANDLE_STMT, raw,

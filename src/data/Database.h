@@ -8,21 +8,35 @@
 
 namespace kestrelon {
 
-class Engine;
 class Recordset;
+class Workspace;
 
 // How a row cursor may move: forward only, or also back to its first row.
 enum class CursorType { ForwardOnly, Rewindable };
 
-// An open connection to one ODBC data source.
+// An open connection to one ODBC data source. When the connection is lost
+// (the server restarted, or ended the session), the next statement that
+// notices it connects again once, through the same workspace.
 class Database : public std::enable_shared_from_this<Database>
 {
 public:
-    Database(std::shared_ptr<Engine> engine, std::unique_ptr<odbc::Handle> connection,
+    Database(std::shared_ptr<Workspace> workspace, std::shared_ptr<odbc::Handle> connection,
              QString dataSourceName, QString secret);
+
+    // How long one statement may wait for the data source, in seconds.
+    static constexpr int queryTimeoutSeconds = 30;
 
     const QString &name() const { return name_; }
     SQLHDBC handle() const { return connection_->get(); }
+    // The current connection. A statement holds the connection it was made
+    // on, which stays open as long as the statement does.
+    std::shared_ptr<odbc::Handle> connection() const { return connection_; }
+
+    // A new statement on `connection`, limited to queryTimeoutSeconds.
+    SQLHSTMT allocateStatement(const odbc::Handle &connection) const;
+    // Connects again, unless `lost` has already been replaced; raises the
+    // connection's error when the data source cannot be reached.
+    void replaceLost(const odbc::Handle &lost);
 
     // A cursor over every row and column of the named query, view or table,
     // standing on its first row, or at its end when there is none. The name
@@ -42,8 +56,8 @@ public:
     const QString &secret() const { return secret_; }
 
 private:
-    std::shared_ptr<Engine> engine_;
-    std::unique_ptr<odbc::Handle> connection_;
+    std::shared_ptr<Workspace> workspace_;
+    std::shared_ptr<odbc::Handle> connection_;
     QString name_;
     QString secret_;
 };

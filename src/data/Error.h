@@ -18,6 +18,7 @@ enum ErrorNumber : int {
     InvalidKey = 3006,
     CannotRewind = 3007,
     NoSuchNode = 3008,
+    TimedOut = 3009, // the data source did not answer within the time limit
     UnexpectedFailure = 3099,
 };
 

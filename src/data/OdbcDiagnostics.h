@@ -7,12 +7,17 @@
 namespace kestrelon::odbc {
 
 // The diagnostic records of a handle after a failed call, as an Error: the
-// first native error number (or OdbcCallFailed) and the driver's messages.
-// Any occurrence of `secret` in the messages is masked.
+// first native error number (or OdbcCallFailed) and the driver's messages;
+// TimedOut instead when a record says the time limit ran out. Any occurrence
+// of `secret` in the messages is masked.
 Error diagnosticError(SQLSMALLINT handleType, SQLHANDLE handle, const QString &context,
                       const QString &secret = {});
 
 // Whether the last call on the handle reported the SQLSTATE `state`.
 bool hasState(SQLSMALLINT handleType, SQLHANDLE handle, const char *state);
+
+// Whether the last call on the statement failed because its connection is
+// gone: the server went away, restarted, or ended the session.
+bool lostConnection(SQLHSTMT statement, SQLHDBC connection);
 
 } // namespace kestrelon::odbc

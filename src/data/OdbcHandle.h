@@ -15,8 +15,12 @@ public:
 
     SQLSMALLINT type() const { return type_; }
     SQLHANDLE get() const { return handle_; }
+    // Frees the handle held and holds `handle` instead.
+    void reset(SQLHANDLE handle);
 
 private:
+    void release();
+
     SQLSMALLINT type_;
     SQLHANDLE handle_;
 };

@@ -10,16 +10,6 @@ namespace kestrelon {
 
 namespace {
 
-SQLHSTMT allocateStatement(const Database &database)
-{
-    SQLHSTMT raw = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, database.handle(), &raw)))
-        throw odbc::diagnosticError(SQL_HANDLE_DBC, database.handle(),
-                                    QStringLiteral("Cannot allocate a statement"),
-                                    database.secret());
-    return raw;
-}
-
 SQLUINTEGER getDataExtensions(SQLHDBC connection)
 {
     SQLUINTEGER extensions = 0;
@@ -45,29 +35,69 @@ constexpr size_t initialTextUnits = 256;
 } // namespace
 
 Recordset::Recordset(std::shared_ptr<Database> database, QString statement, CursorType type)
-    : database_(std::move(database)), statement_(SQL_HANDLE_STMT, allocateStatement(*database_)),
-      sql_(std::move(statement)), textBuffer_(initialTextUnits)
+    : database_(std::move(database)), connection_(database_->connection()),
+      statement_(SQL_HANDLE_STMT, database_->allocateStatement(*connection_)),
+      sql_(std::move(statement)), type_(type), textBuffer_(initialTextUnits)
 {
-    const SQLUINTEGER extensions = getDataExtensions(database_->handle());
+    const SQLUINTEGER extensions = getDataExtensions(connection_->get());
     anyOrder_ = extensions & SQL_GD_ANY_ORDER;
-    if (type == CursorType::Rewindable) {
-        const SQLRETURN rc = SQLSetStmtAttrW(statement_.get(), SQL_ATTR_CURSOR_SCROLLABLE,
-                                             reinterpret_cast<SQLPOINTER>(SQL_SCROLLABLE), 0);
-        scrollable_ = rc == SQL_SUCCESS;
-    } else {
+    if (type == CursorType::Rewindable)
+        askToScroll();
+    else
         blockCapacity_ = blockCapacityFor(extensions);
-    }
     execute();
     describeColumns();
     fetch(SQL_FETCH_NEXT);
 }
 
+void Recordset::askToScroll()
+{
+    const SQLRETURN rc = SQLSetStmtAttrW(statement_.get(), SQL_ATTR_CURSOR_SCROLLABLE,
+                                         reinterpret_cast<SQLPOINTER>(SQL_SCROLLABLE), 0);
+    scrollable_ = rc == SQL_SUCCESS;
+}
+
+// A statement whose connection was lost runs once more, on a connection made
+// anew (or already made anew for another statement).
 void Recordset::execute()
+{
+    if (runStatement())
+        return;
+    if (!odbc::lostConnection(statement_.get(), connection_->get()))
+        fail(QStringLiteral("Cannot run \"%1\"").arg(sql_));
+    database_->replaceLost(*connection_);
+    moveToCurrentConnection();
+    if (!runStatement())
+        fail(QStringLiteral("Cannot run \"%1\"").arg(sql_));
+}
+
+bool Recordset::runStatement()
 {
     auto wide = odbc::toWide(sql_);
     const SQLRETURN rc = SQLExecDirectW(statement_.get(), wide.data(), SQL_NTS);
-    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
-        fail(QStringLiteral("Cannot run \"%1\"").arg(sql_));
+    open_ = SQL_SUCCEEDED(rc);
+    return open_ || rc == SQL_NO_DATA;
+}
+
+// The blocks were bound to the old statement: reading starts over, cell by
+// cell, on the new one.
+void Recordset::moveToCurrentConnection()
+{
+    block_.reset();
+    std::fill(used_.begin(), used_.end(), false);
+    connection_ = database_->connection();
+    statement_.reset(database_->allocateStatement(*connection_));
+    if (type_ == CursorType::Rewindable)
+        askToScroll();
+}
+
+// Read to its end, a cursor is closed at once: on a server, an open cursor
+// keeps a transaction open, which holds locks and holds back clean-up.
+void Recordset::closeCursor()
+{
+    if (open_)
+        SQLFreeStmt(statement_.get(), SQL_CLOSE);
+    open_ = false;
 }
 
 void Recordset::describeColumns()
@@ -119,11 +149,16 @@ void Recordset::fetch(SQLSMALLINT orientation)
         scrollable_ ? SQLFetchScroll(statement_.get(), orientation, 0) : SQLFetch(statement_.get());
     if (rc == SQL_NO_DATA) {
         eof_ = true;
+        closeCursor();
     } else if (SQL_SUCCEEDED(rc)) {
         eof_ = false;
     } else {
         eof_ = true;
-        fail(QStringLiteral("Cannot read the next row of \"%1\"").arg(sql_));
+        const Error failure = odbc::diagnosticError(
+            SQL_HANDLE_STMT, statement_.get(),
+            QStringLiteral("Cannot read the next row of \"%1\"").arg(sql_), database_->secret());
+        closeCursor();
+        throw failure;
     }
     std::fill(loaded_.begin(), loaded_.end(), false);
     nextUnread_ = 0;
@@ -163,6 +198,7 @@ void Recordset::nextBlockRow()
         return;
     if (failure_) {
         eof_ = true;
+        closeCursor();
         const Error failure = *failure_;
         failure_.reset();
         throw failure;
@@ -181,6 +217,7 @@ void Recordset::fetchBlock()
     positioned_ = true;
     if (rc == SQL_NO_DATA) {
         eof_ = true;
+        closeCursor();
         return;
     }
     if (!SQL_SUCCEEDED(rc) || block_->stoppedByFailure()) {
@@ -191,6 +228,7 @@ void Recordset::fetchBlock()
             QStringLiteral("Cannot read the next row of \"%1\"").arg(sql_), database_->secret());
         if (block_->rowCount() == 0) {
             eof_ = true;
+            closeCursor();
             throw failure;
         }
         failure_ = failure;
@@ -217,11 +255,11 @@ void Recordset::positionOnBlockRow()
 
 void Recordset::moveFirst()
 {
-    if (scrollable_) {
+    if (scrollable_ && open_) {
         fetch(SQL_FETCH_FIRST);
         return;
     }
-    SQLFreeStmt(statement_.get(), SQL_CLOSE);
+    closeCursor();
     execute();
     fetch(SQL_FETCH_NEXT);
 }

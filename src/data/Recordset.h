@@ -58,7 +58,11 @@ private:
         ColumnKind kind;
     };
 
+    void askToScroll();
     void execute();
+    bool runStatement();
+    void moveToCurrentConnection();
+    void closeCursor();
     void describeColumns();
     void fetch(SQLSMALLINT orientation);
     void startBlocks();
@@ -70,9 +74,12 @@ private:
     [[noreturn]] void fail(const QString &context) const;
 
     std::shared_ptr<Database> database_;
+    std::shared_ptr<odbc::Handle> connection_; // outlives the statement made on it
     odbc::Handle statement_;
     QString sql_;
+    CursorType type_;
     bool scrollable_ = false;
+    bool open_ = false; // the driver's cursor is open
     bool anyOrder_ = false;
     bool eof_ = true;
     std::vector<Column> columns_;

@@ -35,6 +35,12 @@ Workspace::Workspace(std::shared_ptr<Engine> engine, QString name, QString userN
 
 std::shared_ptr<Database> Workspace::openDatabase(const QString &dataSourceName)
 {
+    return std::make_shared<Database>(shared_from_this(), connect(dataSourceName), dataSourceName,
+                                      password_);
+}
+
+std::unique_ptr<odbc::Handle> Workspace::connect(const QString &dataSourceName)
+{
     SQLHDBC raw = SQL_NULL_HDBC;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, engine_->handle(), &raw)))
         throw odbc::diagnosticError(SQL_HANDLE_ENV, engine_->handle(),
@@ -56,7 +62,7 @@ std::shared_ptr<Database> Workspace::openDatabase(const QString &dataSourceName)
             SQL_HANDLE_DBC, raw,
             QStringLiteral("Cannot connect to the data source '%1'").arg(dataSourceName),
             password_);
-    return std::make_shared<Database>(engine_, std::move(connection), dataSourceName, password_);
+    return connection;
 }
 
 } // namespace kestrelon

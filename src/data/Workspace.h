@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OdbcHandle.h"
+
 #include <QString>
 #include <memory>
 
@@ -21,6 +23,8 @@ public:
     // manager connects with the data source name and these credentials, or
     // fails. A server that does not answer fails after the login time-out.
     std::shared_ptr<Database> openDatabase(const QString &dataSourceName);
+    // A new connection to the data source, made the same way.
+    std::unique_ptr<odbc::Handle> connect(const QString &dataSourceName);
 
     static constexpr int loginTimeoutSeconds = 15;
 
