@@ -9,10 +9,11 @@
 
 namespace kestrelon {
 
-Database::Database(std::shared_ptr<Workspace> workspace, std::shared_ptr<odbc::Handle> connection,
+Database::Database(std::shared_ptr<Workspace> workspace, Connection connection,
                    QString dataSourceName, QString secret)
-    : workspace_(std::move(workspace)), connection_(std::move(connection)),
-      name_(std::move(dataSourceName)), secret_(std::move(secret))
+    : workspace_(std::move(workspace)), connection_(std::move(connection.handle)),
+      sockets_(std::move(connection.sockets)), name_(std::move(dataSourceName)),
+      secret_(std::move(secret))
 {
 }
 
@@ -30,8 +31,11 @@ SQLHSTMT Database::allocateStatement(const odbc::Handle &connection) const
 
 void Database::replaceLost(const odbc::Handle &lost)
 {
-    if (&lost == connection_.get())
-        connection_ = workspace_->connect(name_);
+    if (&lost != connection_.get())
+        return;
+    Connection fresh = workspace_->connect(name_);
+    connection_ = std::move(fresh.handle);
+    sockets_ = std::move(fresh.sockets);
 }
 
 std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName, CursorType type)
@@ -49,21 +53,32 @@ std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName,
         type);
 }
 
+Error Database::failure(SQLHSTMT statement, const QString &context, bool cutOff) const
+{
+    if (!cutOff)
+        return odbc::diagnosticError(SQL_HANDLE_STMT, statement, context, secret_);
+    return Error(TimedOut,
+                 QStringLiteral("%1: the data source did not answer within %2 seconds, and the "
+                                "connection to it was closed")
+                     .arg(context)
+                     .arg(cutOffSeconds));
+}
+
 bool Database::hasRowSet(const QString &rowSetName)
 {
     const odbc::Handle statement(SQL_HANDLE_STMT, allocateStatement(*connection_));
     const SQLHSTMT raw = statement.get();
+    const QString context = QStringLiteral("Cannot read the catalogue");
+    const Watchdog::Watch watched = watch(raw); // the catalogue is read in one go
     auto types = odbc::toWide(QStringLiteral("TABLE,VIEW"));
     if (!SQL_SUCCEEDED(SQLTablesW(raw, nullptr, 0, nullptr, 0, nullptr, 0, types.data(), SQL_NTS)))
-        throw odbc::diagnosticError(SQL_HANDLE_STMT, raw,
-                                    QStringLiteral("Cannot read the catalogue"), secret_);
+        throw failure(raw, context, watched.ranOut());
     for (;;) {
         const SQLRETURN rc = SQLFetch(raw);
         if (rc == SQL_NO_DATA)
             return false;
         if (!SQL_SUCCEEDED(rc))
-            throw odbc::diagnosticError(SQL_HANDLE_STMT, raw,
-                                        QStringLiteral("Cannot read the catalogue"), secret_);
+            throw failure(raw, context, watched.ranOut());
         SQLWCHAR name[256] = {};
         SQLLEN length = 0;
         constexpr SQLUSMALLINT tableNameColumn = 3;

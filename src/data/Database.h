@@ -1,6 +1,9 @@
 #pragma once
 
+#include "ConnectionSockets.h"
+#include "Error.h"
 #include "OdbcHandle.h"
+#include "Watchdog.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,21 +13,27 @@ namespace kestrelon {
 
 class Recordset;
 class Workspace;
+struct Connection;
 
 // How a row cursor may move: forward only, or also back to its first row.
 enum class CursorType { ForwardOnly, Rewindable };
 
-// An open connection to one ODBC data source. When the connection is lost
-// (the server restarted, or ended the session), the next statement that
-// notices it connects again once, through the same workspace.
+// An open connection to one ODBC data source. Every call that waits for the
+// data source has a time limit. When the connection is lost (the server
+// restarted, or ended the session, or stopped answering and was cut off),
+// the next statement that notices it connects again once, through the same
+// workspace.
 class Database : public std::enable_shared_from_this<Database>
 {
 public:
-    Database(std::shared_ptr<Workspace> workspace, std::shared_ptr<odbc::Handle> connection,
-             QString dataSourceName, QString secret);
+    Database(std::shared_ptr<Workspace> workspace, Connection connection, QString dataSourceName,
+             QString secret);
 
-    // How long one statement may wait for the data source, in seconds.
+    // How long one statement may wait for the data source, in seconds. The
+    // driver is asked to keep to it; a call still waiting a few seconds
+    // later is cut off.
     static constexpr int queryTimeoutSeconds = 30;
+    static constexpr int cutOffSeconds = queryTimeoutSeconds + 5;
 
     const QString &name() const { return name_; }
     SQLHDBC handle() const { return connection_->get(); }
@@ -37,6 +46,11 @@ public:
     // Connects again, unless `lost` has already been replaced; raises the
     // connection's error when the data source cannot be reached.
     void replaceLost(const odbc::Handle &lost);
+    // Bounds one call on a statement of the current connection.
+    Watchdog::Watch watch(SQLHSTMT statement) { return watchdog_.watch(statement, sockets_); }
+    // The error of a failed call on a statement: a time-out when the call
+    // was cut off, else what the driver reports.
+    Error failure(SQLHSTMT statement, const QString &context, bool cutOff) const;
 
     // A cursor over every row and column of the named query, view or table,
     // standing on its first row, or at its end when there is none. The name
@@ -58,6 +72,8 @@ public:
 private:
     std::shared_ptr<Workspace> workspace_;
     std::shared_ptr<odbc::Handle> connection_;
+    ConnectionSockets sockets_;
+    Watchdog watchdog_{std::chrono::seconds(cutOffSeconds)};
     QString name_;
     QString secret_;
 };

@@ -63,7 +63,7 @@ void Recordset::execute()
 {
     if (runStatement())
         return;
-    if (!odbc::lostConnection(statement_.get(), connection_->get()))
+    if (cutOff_ || !odbc::lostConnection(statement_.get(), connection_->get()))
         fail(QStringLiteral("Cannot run \"%1\"").arg(sql_));
     database_->replaceLost(*connection_);
     moveToCurrentConnection();
@@ -74,7 +74,8 @@ void Recordset::execute()
 bool Recordset::runStatement()
 {
     auto wide = odbc::toWide(sql_);
-    const SQLRETURN rc = SQLExecDirectW(statement_.get(), wide.data(), SQL_NTS);
+    const SQLRETURN rc =
+        watched([&] { return SQLExecDirectW(statement_.get(), wide.data(), SQL_NTS); });
     open_ = SQL_SUCCEEDED(rc);
     return open_ || rc == SQL_NO_DATA;
 }
@@ -96,7 +97,7 @@ void Recordset::moveToCurrentConnection()
 void Recordset::closeCursor()
 {
     if (open_)
-        SQLFreeStmt(statement_.get(), SQL_CLOSE);
+        watched([this] { return SQLFreeStmt(statement_.get(), SQL_CLOSE); });
     open_ = false;
 }
 
@@ -145,8 +146,10 @@ void Recordset::describeColumns()
 
 void Recordset::fetch(SQLSMALLINT orientation)
 {
-    const SQLRETURN rc =
-        scrollable_ ? SQLFetchScroll(statement_.get(), orientation, 0) : SQLFetch(statement_.get());
+    const SQLRETURN rc = watched([&] {
+        return scrollable_ ? SQLFetchScroll(statement_.get(), orientation, 0)
+                           : SQLFetch(statement_.get());
+    });
     if (rc == SQL_NO_DATA) {
         eof_ = true;
         closeCursor();
@@ -154,9 +157,8 @@ void Recordset::fetch(SQLSMALLINT orientation)
         eof_ = false;
     } else {
         eof_ = true;
-        const Error failure = odbc::diagnosticError(
-            SQL_HANDLE_STMT, statement_.get(),
-            QStringLiteral("Cannot read the next row of \"%1\"").arg(sql_), database_->secret());
+        const Error failure =
+            this->failure(QStringLiteral("Cannot read the next row of \"%1\"").arg(sql_));
         closeCursor();
         throw failure;
     }
@@ -212,7 +214,7 @@ void Recordset::fetchBlock()
         if (used_[i])
             block_->bind(int(i)); // a column the driver will not bind is read cell by cell
     }
-    const SQLRETURN rc = block_->fetch();
+    const SQLRETURN rc = watched([this] { return block_->fetch(); });
     blockRow_ = 0;
     positioned_ = true;
     if (rc == SQL_NO_DATA) {
@@ -223,9 +225,8 @@ void Recordset::fetchBlock()
     if (!SQL_SUCCEEDED(rc) || block_->stoppedByFailure()) {
         // The rows before the failure are still served; the failure comes
         // when the cursor moves past them.
-        const Error failure = odbc::diagnosticError(
-            SQL_HANDLE_STMT, statement_.get(),
-            QStringLiteral("Cannot read the next row of \"%1\"").arg(sql_), database_->secret());
+        const Error failure =
+            this->failure(QStringLiteral("Cannot read the next row of \"%1\"").arg(sql_));
         if (block_->rowCount() == 0) {
             eof_ = true;
             closeCursor();
@@ -346,9 +347,22 @@ FieldValue Recordset::readText(SQLUSMALLINT column)
     return FieldValue::text(std::move(text));
 }
 
+template<typename Call> SQLRETURN Recordset::watched(Call call)
+{
+    const Watchdog::Watch watch = database_->watch(statement_.get());
+    const SQLRETURN rc = call();
+    cutOff_ = watch.ranOut();
+    return rc;
+}
+
+Error Recordset::failure(const QString &context) const
+{
+    return database_->failure(statement_.get(), context, cutOff_);
+}
+
 void Recordset::fail(const QString &context) const
 {
-    throw odbc::diagnosticError(SQL_HANDLE_STMT, statement_.get(), context, database_->secret());
+    throw failure(context);
 }
 
 } // namespace kestrelon

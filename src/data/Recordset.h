@@ -71,6 +71,9 @@ private:
     void positionOnBlockRow();
     FieldValue readCell(int index);
     FieldValue readText(SQLUSMALLINT column);
+    // Runs one call to the driver under the connection's time limit.
+    template<typename Call> SQLRETURN watched(Call call);
+    Error failure(const QString &context) const;
     [[noreturn]] void fail(const QString &context) const;
 
     std::shared_ptr<Database> database_;
@@ -79,7 +82,8 @@ private:
     QString sql_;
     CursorType type_;
     bool scrollable_ = false;
-    bool open_ = false; // the driver's cursor is open
+    bool open_ = false;   // the driver's cursor is open
+    bool cutOff_ = false; // the last call was cut off at the time limit
     bool anyOrder_ = false;
     bool eof_ = true;
     std::vector<Column> columns_;

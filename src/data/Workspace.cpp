@@ -39,7 +39,7 @@ std::shared_ptr<Database> Workspace::openDatabase(const QString &dataSourceName)
                                       password_);
 }
 
-std::unique_ptr<odbc::Handle> Workspace::connect(const QString &dataSourceName)
+Connection Workspace::connect(const QString &dataSourceName)
 {
     SQLHDBC raw = SQL_NULL_HDBC;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, engine_->handle(), &raw)))
@@ -53,6 +53,7 @@ std::unique_ptr<odbc::Handle> Workspace::connect(const QString &dataSourceName)
                                      attribute(QStringLiteral("UID"), userName_) + u';' +
                                      attribute(QStringLiteral("PWD"), password_);
     auto wide = odbc::toWide(connectionString);
+    const ConnectionSockets before = ConnectionSockets::ofProcess();
     // No output connection string is asked for: drivers echo the password in it.
     const SQLRETURN rc = SQLDriverConnectW(raw, nullptr, wide.data(), SQL_NTS, nullptr, 0, nullptr,
                                            SQL_DRIVER_NOPROMPT);
@@ -62,7 +63,8 @@ std::unique_ptr<odbc::Handle> Workspace::connect(const QString &dataSourceName)
             SQL_HANDLE_DBC, raw,
             QStringLiteral("Cannot connect to the data source '%1'").arg(dataSourceName),
             password_);
-    return connection;
+    return {std::move(connection),
+            ConnectionSockets::gained(before, ConnectionSockets::ofProcess())};
 }
 
 } // namespace kestrelon

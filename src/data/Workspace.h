@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConnectionSockets.h"
 #include "OdbcHandle.h"
 
 #include <QString>
@@ -9,6 +10,13 @@ namespace kestrelon {
 
 class Database;
 class Engine;
+
+// An open ODBC connection and the sockets it holds.
+struct Connection
+{
+    std::unique_ptr<odbc::Handle> handle;
+    ConnectionSockets sockets;
+};
 
 // A named session that opens databases with one set of credentials. Its
 // connections go straight to the ODBC driver manager.
@@ -24,7 +32,7 @@ public:
     // fails. A server that does not answer fails after the login time-out.
     std::shared_ptr<Database> openDatabase(const QString &dataSourceName);
     // A new connection to the data source, made the same way.
-    std::unique_ptr<odbc::Handle> connect(const QString &dataSourceName);
+    Connection connect(const QString &dataSourceName);
 
     static constexpr int loginTimeoutSeconds = 15;
 

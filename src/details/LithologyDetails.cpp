@@ -19,12 +19,15 @@ const QString levelColumnName = QStringLiteral("lith_level");
 
 // The lookup reads two columns only, so it asks for those two; a row set
 // that will not give them by these names is read whole, as before, and
-// fails, if it must, where reading it whole fails.
+// fails, if it must, where reading it whole fails. A data source that did
+// not answer in time is not asked a second time.
 std::shared_ptr<Recordset> openForLookup(Database &database)
 {
     try {
         return database.openRecordset(LithRow.rowSet, {nameColumnName, levelColumnName});
-    } catch (const Error &) {
+    } catch (const Error &error) {
+        if (error.number() == TimedOut)
+            throw;
         return database.openRecordset(LithRow.rowSet);
     }
 }

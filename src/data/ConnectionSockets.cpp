@@ -1,0 +1,63 @@
+#include "ConnectionSockets.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace kestrelon {
+
+namespace {
+
+// The socket's inode when the descriptor names a socket, else 0.
+unsigned long socketInode(const char *descriptor)
+{
+    const std::string link = std::string("/proc/self/fd/") + descriptor;
+    char target[64] = {};
+    const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+    constexpr char prefix[] = "socket:[";
+    if (length <= 0 || std::strncmp(target, prefix, sizeof prefix - 1) != 0)
+        return 0;
+    return std::strtoul(target + sizeof prefix - 1, nullptr, 10);
+}
+
+} // namespace
+
+ConnectionSockets ConnectionSockets::ofProcess()
+{
+    ConnectionSockets found;
+    DIR *directory = opendir("/proc/self/fd");
+    if (!directory)
+        return found;
+    while (const dirent *entry = readdir(directory)) {
+        if (const unsigned long inode = socketInode(entry->d_name))
+            found.sockets_.push_back({std::atoi(entry->d_name), inode});
+    }
+    closedir(directory);
+    return found;
+}
+
+ConnectionSockets ConnectionSockets::gained(const ConnectionSockets &before,
+                                            const ConnectionSockets &now)
+{
+    ConnectionSockets added;
+    for (const Socket &socket : now.sockets_) {
+        if (std::find(before.sockets_.begin(), before.sockets_.end(), socket) ==
+            before.sockets_.end())
+            added.sockets_.push_back(socket);
+    }
+    return added;
+}
+
+void ConnectionSockets::shutDown() const
+{
+    for (const Socket &socket : sockets_) {
+        if (socketInode(std::to_string(socket.descriptor).c_str()) == socket.inode)
+            ::shutdown(socket.descriptor, SHUT_RDWR);
+    }
+}
+
+} // namespace kestrelon
