@@ -5,11 +5,13 @@
 #include "support/SqliteFile.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <csignal>
 #include <future>
 #include <sqlite3.h>
 
@@ -81,6 +83,75 @@ public:
 private:
     sqlite3 *db_ = nullptr;
 };
+
+// Another session on the test server that runs `sql` and then sleeps, as a
+// long transaction would; ended when this object goes.
+class BusySession
+{
+public:
+    BusySession(const QString &database, const QString &sql)
+    {
+        session_.start(qEnvironmentVariable("KESTRELON_TEST_PG_SCRIPT"),
+                       {QStringLiteral("psql"), qEnvironmentVariable("KESTRELON_TEST_PG_CLUSTER"),
+                        QStringLiteral("-d"), database});
+        session_.write(QStringLiteral("SET application_name = 'busy';\n%1\nSELECT pg_sleep(600);\n")
+                           .arg(sql)
+                           .toUtf8());
+        session_.waitForBytesWritten();
+        // Begun once the server shows it asleep.
+        for (int tries = 0; tries < 600; ++tries) {
+            if (postgres::value(database, QStringLiteral("SELECT count(*) FROM pg_stat_activity "
+                                                         "WHERE application_name = 'busy' AND "
+                                                         "query LIKE '%pg_sleep%'")) ==
+                QLatin1String("1"))
+                return;
+            QThread::msleep(100);
+        }
+        qFatal("the busy session did not start");
+    }
+    ~BusySession()
+    {
+        postgres::run(QStringLiteral("postgres"),
+                      QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                     "WHERE application_name = 'busy'"));
+        session_.kill();
+        session_.waitForFinished();
+    }
+
+private:
+    QProcess session_;
+};
+
+// The server process of the program's own session, stopped as by a debugger
+// or a machine that froze, until this object goes.
+class StoppedBackend
+{
+public:
+    StoppedBackend()
+        : pid_(postgres::value(QStringLiteral("postgres"),
+                               QStringLiteral("SELECT pid FROM pg_stat_activity "
+                                              "WHERE usename = 'user'"))
+                   .toInt())
+    {
+        if (pid_ <= 0 || ::kill(pid_, SIGSTOP) != 0)
+            qFatal("cannot stop the session's server process");
+    }
+    ~StoppedBackend() { ::kill(pid_, SIGCONT); }
+
+private:
+    pid_t pid_;
+};
+
+const QString timeOutMessage =
+    QStringLiteral("The data source 'ds_hier' did not answer in time: nothing came back within "
+                   "30 seconds. Please try again later.");
+
+void verifyTimeOutBox(const QList<ShownBox> &boxes)
+{
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().icon, QMessageBox::Critical);
+    QVERIFY2(boxes.first().text.startsWith(timeOutMessage), qPrintable(boxes.first().text));
+}
 
 // Runs the start-up and says how long it took, in ms; its boxes join the
 // texts searched for the password.
@@ -175,25 +246,106 @@ private slots:
             expectWindowAnswers(probe, QStringLiteral("Granite103"));
         }
 
+        // Back again: the next press connects anew, without a word, for
+        // either hierarchy.
         postgres::start();
         restart.dismiss();
         const AfterPress back = press(probe, boxes, QStringLiteral("Granite103"));
-        if (back.newBoxes.isEmpty()) {
-            qInfo("server back: the driver reconnected and Define works again");
-            QCOMPARE(back.description, first.description);
-            QCOMPARE(back.level, first.level);
-        } else {
-            // The driver does not reconnect: each press keeps saying so.
-            qInfo("server back: the driver keeps the lost connection; Define reports: %s",
-                  qPrintable(back.newBoxes.first().text));
-            QCOMPARE(back.newBoxes.size(), 1);
-            QCOMPARE(back.newBoxes.first().icon, QMessageBox::Critical);
-            QVERIFY(back.newBoxes.first().text.startsWith(QStringLiteral("Run-time error '")));
-            const AfterPress again = press(probe, boxes, QStringLiteral("Granite103"));
-            QCOMPARE(again.newBoxes.size(), 1);
-            QCOMPARE(again.newBoxes.first().text, back.newBoxes.first().text);
-        }
+        QVERIFY2(back.newBoxes.isEmpty(), qPrintable(back.newBoxes.value(0).text));
+        QCOMPARE(back.description, first.description);
+        QCOMPARE(back.level, first.level);
+        const AfterPress age = press(probe, boxes, QStringLiteral("Cenozoic2"));
+        QVERIFY2(age.newBoxes.isEmpty(), qPrintable(age.newBoxes.value(0).text));
+        QVERIFY2(age.description.startsWith(QStringLiteral("Cenozoic: Era\r\nMinimum Age")),
+                 qPrintable(age.description));
         expectWindowAnswers(probe, QStringLiteral("Granite103"));
+    }
+
+    // Another session holds the lithology table locked: the start-up gives
+    // up at the time limit, says so, and the window never opens.
+    void tableLockedAtStartUp()
+    {
+        REQUIRE_POSTGRES();
+        postgres::useOwnServer();
+        useOdbcIni(postgresDataSource());
+        const BusySession locker(
+            QStringLiteral("kestrelon"),
+            QStringLiteral("BEGIN; LOCK TABLE lith_term IN ACCESS EXCLUSIVE MODE;"));
+        BoxCatcher boxes;
+        Form1 form;
+        timedLoad(form, boxes, "locked table");
+        QVERIFY(form.isUnloaded());
+        verifyTimeOutBox(boxes.boxes());
+    }
+
+    // Define on a view that takes minutes: the request gives up at the time
+    // limit and says so; the window goes on, and Define works once the view
+    // answers again.
+    void slowViewOnDefine()
+    {
+        REQUIRE_POSTGRES();
+        postgres::useOwnServer();
+        useOdbcIni(postgresDataSource());
+        BoxCatcher boxes;
+        Form1 form;
+        form.Form_Load();
+        const FormProbe probe(form);
+        QVERIFY(boxes.boxes().isEmpty());
+        const AfterPress first = press(probe, boxes, QStringLiteral("Granite103"));
+        QVERIFY(first.newBoxes.isEmpty());
+
+        QCOMPARE(postgres::run(QStringLiteral("kestrelon"), QStringLiteral(R"(
+ALTER VIEW QryLithParent RENAME TO lith_quick;
+CREATE VIEW QryLithParent AS SELECT q.* FROM lith_quick AS q CROSS JOIN pg_sleep(600) AS s;
+GRANT SELECT ON QryLithParent TO "user";
+)")),
+                 0);
+        QElapsedTimer clock;
+        clock.start();
+        const AfterPress slow = press(probe, boxes, QStringLiteral("Basalt146"));
+        qInfo("slow view: Define gave up after %lld ms", clock.elapsed());
+        verifyTimeOutBox(slow.newBoxes);
+        expectWindowAnswers(probe, QStringLiteral("Granite103"));
+
+        QCOMPARE(postgres::run(QStringLiteral("kestrelon"),
+                               QStringLiteral("DROP VIEW QryLithParent; "
+                                              "ALTER VIEW lith_quick RENAME TO QryLithParent;")),
+                 0);
+        const AfterPress again = press(probe, boxes, QStringLiteral("Granite103"));
+        QVERIFY2(again.newBoxes.isEmpty(), qPrintable(again.newBoxes.value(0).text));
+        QCOMPARE(again.description, first.description);
+    }
+
+    // The server process of the session stops while Define waits on it: no
+    // time-out of the server's own can end that wait, so the connection is
+    // cut off at the limit. Once the server runs again, Define connects anew.
+    void stoppedServerOnDefine()
+    {
+        REQUIRE_POSTGRES();
+        postgres::useOwnServer();
+        useOdbcIni(postgresDataSource());
+        BoxCatcher boxes;
+        Form1 form;
+        form.Form_Load();
+        const FormProbe probe(form);
+        QVERIFY(boxes.boxes().isEmpty());
+        const AfterPress first = press(probe, boxes, QStringLiteral("Granite103"));
+        QVERIFY(first.newBoxes.isEmpty());
+        {
+            const StoppedBackend stopped;
+            QElapsedTimer clock;
+            clock.start();
+            const AfterPress stuck = press(probe, boxes, QStringLiteral("Granite103"));
+            qInfo("stopped server: Define gave up after %lld ms", clock.elapsed());
+            verifyTimeOutBox(stuck.newBoxes);
+            QCOMPARE(stuck.level, first.level);
+            expectWindowAnswers(probe, QStringLiteral("Granite103"));
+        }
+        const AfterPress back = press(probe, boxes, QStringLiteral("Granite103"));
+        QVERIFY2(back.newBoxes.isEmpty(), qPrintable(back.newBoxes.value(0).text));
+        QCOMPARE(back.description, first.description);
+        QCOMPARE(back.level, first.level);
+        ShownTexts::instance().addBoxes(boxes);
     }
 
     // A server that takes the connection and never answers: the start-up

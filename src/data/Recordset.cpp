@@ -86,6 +86,7 @@ void Recordset::moveToCurrentConnection()
 {
     block_.reset();
     std::fill(used_.begin(), used_.end(), false);
+    statement_.reset(SQL_NULL_HSTMT); // freed while its connection is still open
     connection_ = database_->connection();
     statement_.reset(database_->allocateStatement(*connection_));
     if (type_ == CursorType::Rewindable)

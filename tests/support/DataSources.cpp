@@ -11,7 +11,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdlib>
 #include <dlfcn.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -28,7 +32,8 @@ QString driverOr(const char *variable, const QString &registeredName)
     return path.isEmpty() ? registeredName : path;
 }
 
-int runCluster(const QStringList &arguments, const QByteArray &input = {})
+int runCluster(const QStringList &arguments, const QByteArray &input = {},
+               QByteArray *output = nullptr)
 {
     QProcess process;
     process.start(environment("KESTRELON_TEST_PG_SCRIPT"),
@@ -40,6 +45,8 @@ int runCluster(const QStringList &arguments, const QByteArray &input = {})
     if (process.exitCode() != 0)
         qWarning("pg-cluster %s: %s", qPrintable(arguments.first()),
                  process.readAllStandardError().constData());
+    if (output)
+        *output = process.readAllStandardOutput();
     return process.exitCode();
 }
 
@@ -53,6 +60,20 @@ void keepDriversLoaded()
         if (!path.isEmpty())
             dlopen(path.constData(), RTLD_NOW | RTLD_NODELETE);
     }
+}
+
+// A TCP port on 127.0.0.1 that nothing listens on now.
+quint16 freePort()
+{
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(probe, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length);
+    close(probe);
+    return ntohs(address.sin_port);
 }
 
 } // namespace
@@ -117,6 +138,14 @@ int run(const QString &database, const QString &sql)
     return runCluster({QStringLiteral("psql"), QStringLiteral("-d"), database}, sql.toUtf8());
 }
 
+QString value(const QString &database, const QString &sql)
+{
+    QByteArray output;
+    runCluster({QStringLiteral("psql"), QStringLiteral("-d"), database, QStringLiteral("-At")},
+               sql.toUtf8(), &output);
+    return QString::fromUtf8(output).trimmed();
+}
+
 void stop()
 {
     QCOMPARE(runCluster({QStringLiteral("stop")}), 0);
@@ -125,6 +154,28 @@ void stop()
 void start()
 {
     QCOMPARE(runCluster({QStringLiteral("start")}), 0);
+}
+
+void useOwnServer()
+{
+    if (!available())
+        return;
+    // Not under workDir(): the server may run as another user, who must
+    // reach its directory.
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kestrelon-pg-XXXXXX"));
+    dir.setAutoRemove(false);
+    qputenv("KESTRELON_TEST_PG_CLUSTER", QFile::encodeName(dir.path()));
+    qputenv("KESTRELON_TEST_PG_PORT", QByteArray::number(freePort()));
+    static const struct Removal
+    {
+        ~Removal()
+        {
+            const QByteArray command = qgetenv("KESTRELON_TEST_PG_SCRIPT") + " destroy " +
+                                       qgetenv("KESTRELON_TEST_PG_CLUSTER");
+            [[maybe_unused]] const int status = std::system(command.constData());
+        }
+    } removal;
+    QCOMPARE(runCluster({QStringLiteral("create"), environment("KESTRELON_TEST_PG_PORT")}), 0);
 }
 
 bool userOnlyReads(const QString &database)

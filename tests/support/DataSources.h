@@ -40,8 +40,14 @@ namespace postgres {
 bool available();
 // Runs SQL as the superuser; returns psql's exit code.
 int run(const QString &database, const QString &sql);
+// What a query run as the superuser prints, unaligned, without headers.
+QString value(const QString &database, const QString &sql);
 void stop();
 void start();
+// Starts a server of this process's own, with the demo database, and points
+// the helpers here at it; it is removed when the process ends. For cases
+// that wait on the server for long: they run beside the others.
+void useOwnServer();
 // Whether the role "user" may only read in this database: no table, view or
 // sequence it may change, and nothing it may create (temporary tables,
 // which every role may make for its own session, aside).
