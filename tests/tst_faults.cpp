@@ -261,6 +261,24 @@ private slots:
         expectWindowAnswers(probe, QStringLiteral("Granite103"));
     }
 
+    // A SQLite view that computes for far longer than the time limit: the
+    // driver has no time-out of its own, so the query is cancelled at the
+    // limit, and the start-up says the data source did not answer in time.
+    void slowSqliteViewAtStartUp()
+    {
+        useOdbcIni(sqliteDataSource(sqliteFile()));
+        sqlite::create(sqliteFile(), {QStringLiteral(R"(
+CREATE VIEW QryLithParent AS
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000000000)
+SELECT 'Sand' AS Lithology, NULL AS Parent, 1 AS Lith_level, count(*) AS lith_id,
+       NULL AS parent_id, NULL AS parent_level, 'grains' AS description FROM n)")});
+        BoxCatcher boxes;
+        Form1 form;
+        timedLoad(form, boxes, "slow SQLite view");
+        QVERIFY(form.isUnloaded());
+        verifyTimeOutBox(boxes.boxes());
+    }
+
     // Another session holds the lithology table locked: the start-up gives
     // up at the time limit, says so, and the window never opens.
     void tableLockedAtStartUp()

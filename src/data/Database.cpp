@@ -57,11 +57,13 @@ Error Database::failure(SQLHSTMT statement, const QString &context, bool cutOff)
 {
     if (!cutOff)
         return odbc::diagnosticError(SQL_HANDLE_STMT, statement, context, secret_);
-    return Error(TimedOut,
-                 QStringLiteral("%1: the data source did not answer within %2 seconds, and the "
-                                "connection to it was closed")
-                     .arg(context)
-                     .arg(cutOffSeconds));
+    const QString ending = sockets_.isEmpty() ? QStringLiteral("the query was cancelled")
+                                              : QStringLiteral("the connection to it was closed");
+    return Error(TimedOut, QStringLiteral("%1: the data source did not answer within %2 seconds, "
+                                          "and %3")
+                               .arg(context)
+                               .arg(cutOffSeconds)
+                               .arg(ending));
 }
 
 bool Database::hasRowSet(const QString &rowSetName)
