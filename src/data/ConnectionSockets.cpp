@@ -24,6 +24,14 @@ unsigned long socketInode(const char *descriptor)
     return std::strtoul(target + sizeof prefix - 1, nullptr, 10);
 }
 
+bool isIp(int descriptor)
+{
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    return getsockname(descriptor, reinterpret_cast<sockaddr *>(&address), &length) == 0 &&
+           (address.ss_family == AF_INET || address.ss_family == AF_INET6);
+}
+
 } // namespace
 
 ConnectionSockets ConnectionSockets::ofProcess()
@@ -40,16 +48,23 @@ ConnectionSockets ConnectionSockets::ofProcess()
     return found;
 }
 
+// A server is reached over IP, or over a local socket. Another part of the
+// program (the desktop's accessibility bus, say) may open local sockets at
+// the same moment: when the driver opened an IP socket, only those count.
 ConnectionSockets ConnectionSockets::gained(const ConnectionSockets &before,
                                             const ConnectionSockets &now)
 {
     ConnectionSockets added;
+    ConnectionSockets overIp;
     for (const Socket &socket : now.sockets_) {
-        if (std::find(before.sockets_.begin(), before.sockets_.end(), socket) ==
+        if (std::find(before.sockets_.begin(), before.sockets_.end(), socket) !=
             before.sockets_.end())
-            added.sockets_.push_back(socket);
+            continue;
+        added.sockets_.push_back(socket);
+        if (isIp(socket.descriptor))
+            overIp.sockets_.push_back(socket);
     }
-    return added;
+    return overIp.isEmpty() ? added : overIp;
 }
 
 void ConnectionSockets::shutDown() const
