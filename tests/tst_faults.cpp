@@ -279,19 +279,27 @@ SELECT 'Sand' AS Lithology, NULL AS Parent, 1 AS Lith_level, count(*) AS lith_id
         verifyTimeOutBox(boxes.boxes());
     }
 
-    // Another session holds the lithology table locked: the start-up gives
-    // up at the time limit, says so, and the window never opens.
+    // Another session holds a table behind one of the views locked: the
+    // start-up gives up at the time limit, says so, and the window never
+    // opens, also when the lithology was read and only the stratigraphy waits.
+    void tableLockedAtStartUp_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::newRow("lithology") << "lith_term";
+        QTest::newRow("stratigraphy") << "strat_unit";
+    }
     void tableLockedAtStartUp()
     {
+        QFETCH(QString, table);
         REQUIRE_POSTGRES();
         postgres::useOwnServer();
         useOdbcIni(postgresDataSource());
         const BusySession locker(
             QStringLiteral("kestrelon"),
-            QStringLiteral("BEGIN; LOCK TABLE lith_term IN ACCESS EXCLUSIVE MODE;"));
+            QStringLiteral("BEGIN; LOCK TABLE %1 IN ACCESS EXCLUSIVE MODE;").arg(table));
         BoxCatcher boxes;
         Form1 form;
-        timedLoad(form, boxes, "locked table");
+        timedLoad(form, boxes, qPrintable(QStringLiteral("locked ") + table));
         QVERIFY(form.isUnloaded());
         verifyTimeOutBox(boxes.boxes());
     }

@@ -158,8 +158,10 @@ void start()
 
 void useOwnServer()
 {
-    if (!available())
+    static bool started = false;
+    if (started || !available())
         return;
+    started = true;
     // Not under workDir(): the server may run as another user, who must
     // reach its directory.
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kestrelon-pg-XXXXXX"));

@@ -46,7 +46,8 @@ void stop();
 void start();
 // Starts a server of this process's own, with the demo database, and points
 // the helpers here at it; it is removed when the process ends. For cases
-// that wait on the server for long: they run beside the others.
+// that wait on the server for long: they run beside the others. Called
+// again, it keeps the server it started.
 void useOwnServer();
 // Whether the role "user" may only read in this database: no table, view or
 // sequence it may change, and nothing it may create (temporary tables,
