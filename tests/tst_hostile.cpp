@@ -364,6 +364,15 @@ void HostileDataTest::values_data()
         {{"One2", "One: whole", "Level: 1.5"},
          {"Idid-7", "Id: text id", "Level: 1"},
          {"Frac2.5", "Frac: fractional id", "Level: 1"}});
+    addCase("first-level rows whose level spells no number",
+            lithology({lith("Wide", Null, QString::fromUtf8("\uFF11"), 1, Null, Null, ""),
+                       lith("Comma", Null, "1,0", 2, Null, Null, ""),
+                       lith("Word", Null, "one", 3, Null, Null, ""),
+                       lith("NaN", Null, "NaN", 4, Null, Null, ""), child("Under", 5, "Word", 3, 2),
+                       top("Sand", 6, "grains")},
+                      lithologyColumnsWith({"Lith_level TEXT", "parent_level TEXT"})),
+            "Lithology Version 6(Sand)", {"Wide", "Comma", "Word", "NaN", "Under"},
+            {{"Sand6", "Sand: grains", "Level: 1"}});
     addCase("fractional levels",
             lithology({lith("Whole", Null, 1.0, 1, Null, Null, ""),
                        lith("Half", "Whole", 1.5, 2, 1, 0.5, ""),

@@ -274,7 +274,7 @@ FieldValue Recordset::readCell(int index)
     if (kind == ColumnKind::Text)
         return readText(column);
     const FieldValue cell = readText(column);
-    return cell.isNull() ? cell : numberCell(cell.textView(), kind);
+    return cell.isNull() ? cell : numberCell(cell.textView());
 }
 
 // Reads a text cell in pieces: the buffer grows to the announced length when a
