@@ -1,7 +1,7 @@
 #include "Database.h"
 
-#include "OdbcDiagnostics.h"
-#include "OdbcText.h"
+#include "Catalogue.h"
+#include "Error.h"
 #include "Recordset.h"
 
 #include <sqlext.h>
@@ -17,8 +17,8 @@ Database::Database(std::shared_ptr<Engine> engine, std::unique_ptr<odbc::Handle>
 
 std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName, CursorType type)
 {
-    return std::make_shared<Recordset>(shared_from_this(),
-                                       QStringLiteral("SELECT * FROM ") + rowSetName, type);
+    return std::make_shared<Recordset>(
+        shared_from_this(), QStringLiteral("SELECT * FROM ") + sqlName(rowSetName), type);
 }
 
 std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName,
@@ -26,39 +26,41 @@ std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName,
 {
     return std::make_shared<Recordset>(
         shared_from_this(),
-        QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), rowSetName),
+        QStringLiteral("SELECT %1 FROM %2")
+            .arg(columns.join(QStringLiteral(", ")), sqlName(rowSetName)),
         type);
 }
 
 bool Database::hasRowSet(const QString &rowSetName)
 {
-    SQLHSTMT raw = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, handle(), &raw)))
-        throw odbc::diagnosticError(SQL_HANDLE_DBC, handle(),
-                                    QStringLiteral("Cannot read the catalogue"), secret_);
-    const odbc::Handle statement(SQL_HANDLE_STMT, raw);
-    auto types = odbc::toWide(QStringLiteral("TABLE,VIEW"));
-    if (!SQL_SUCCEEDED(SQLTablesW(raw, nullptr, 0, nullptr, 0, nullptr, 0, types.data(), SQL_NTS)))
-        throw odbc::diagnosticError(SQL_HANDLE_STMT, raw,
-                                    QStringLiteral("Cannot read the catalogue"), secret_);
-    for (;;) {
-        const SQLRETURN rc = SQLFetch(raw);
-        if (rc == SQL_NO_DATA)
-            return false;
-        if (!SQL_SUCCEEDED(rc))
-            throw odbc::diagnosticError(SQL_HANDLE_STMT, raw,
-                                        QStringLiteral("Cannot read the catalogue"), secret_);
-        SQLWCHAR name[256] = {};
-        SQLLEN length = 0;
-        constexpr SQLUSMALLINT tableNameColumn = 3;
-        if (SQL_SUCCEEDED(
-                SQLGetData(raw, tableNameColumn, SQL_C_WCHAR, name, sizeof name, &length)) &&
-            length > 0) {
-            const qsizetype units = qMin<qsizetype>(length / 2, qsizetype(std::size(name)) - 1);
-            if (odbc::fromWide(name, units).compare(rowSetName, Qt::CaseInsensitive) == 0)
-                return true;
+    return !resolve(rowSetName).isEmpty();
+}
+
+QString Database::sqlName(const QString &rowSetName)
+{
+    try {
+        const QString resolved = resolve(rowSetName);
+        if (!resolved.isEmpty())
+            return resolved;
+    } catch (const Error &) {
+        // Running the query tells what is wrong with the connection.
+    }
+    return rowSetName;
+}
+
+QString Database::resolve(const QString &rowSetName)
+{
+    const auto known = resolved_.constFind(rowSetName);
+    if (known != resolved_.constEnd())
+        return known.value();
+    for (const QString &spelling : catalogue::spellingsOf(handle(), rowSetName, secret_)) {
+        const QString quoted = catalogue::quotedIdentifier(handle(), spelling);
+        if (catalogue::canSelectFrom(handle(), quoted)) {
+            resolved_.insert(rowSetName, quoted);
+            return quoted;
         }
     }
+    return {};
 }
 
 } // namespace kestrelon
