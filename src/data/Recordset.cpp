@@ -64,6 +64,7 @@ Recordset::Recordset(std::shared_ptr<Database> database, QString statement, Curs
 
 void Recordset::execute()
 {
+    rowsPassed_ = 0;
     auto wide = odbc::toWide(sql_);
     const SQLRETURN rc = SQLExecDirectW(statement_.get(), wide.data(), SQL_NTS);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
@@ -133,6 +134,7 @@ void Recordset::moveNext()
 {
     if (eof_)
         throw Error(NoCurrentRow, QStringLiteral("No current row"));
+    ++rowsPassed_;
     if (blockCapacity_ == 0) {
         fetch(SQL_FETCH_NEXT);
         return;
@@ -161,6 +163,10 @@ void Recordset::nextBlockRow()
     positioned_ = block_->capacity() == 1;
     if (blockRow_ < block_->rowCount())
         return;
+    if (rowRefused_) {
+        fallBackToSingleRows();
+        return;
+    }
     if (failure_) {
         eof_ = true;
         const Error failure = *failure_;
@@ -181,6 +187,16 @@ void Recordset::fetchBlock()
     positioned_ = true;
     if (rc == SQL_NO_DATA) {
         eof_ = true;
+        return;
+    }
+    if (SQL_SUCCEEDED(rc) && block_->stoppedByFailure() && block_->capacity() > 1) {
+        // The fetch went well but the driver refused a row of the block:
+        // MariaDB's does so for a cell longer than its buffer. The rows
+        // before it are served, and the refused row is read on its own.
+        rowRefused_ = true;
+        if (block_->rowCount() == 0)
+            fallBackToSingleRows();
+        eof_ = false;
         return;
     }
     if (!SQL_SUCCEEDED(rc) || block_->stoppedByFailure()) {
@@ -243,16 +259,32 @@ FieldValue Recordset::value(int index)
     const auto i = size_t(index);
     if (loaded_.at(i))
         return row_[i];
+    std::optional<RowBlock::CutShort> cutShort;
     if (block_) {
         if (block_->isBound(index)) {
             bool whole = true;
             FieldValue value = block_->value(index, blockRow_, whole);
             if (whole)
                 return value;
+            cutShort = block_->cutShort(index, blockRow_);
         }
         positionOnBlockRow();
     }
     used_[i] = true;
+    FieldValue cell = readUpTo(index);
+    if (cutShort && block_ && !cutShort->fits(cell)) {
+        // What the driver read is not the text its buffer began: it read
+        // another row than the one it was moved to.
+        fallBackToSingleRows();
+        cell = readUpTo(index);
+    }
+    return cell;
+}
+
+// Reads the cell from the driver and keeps it for the row.
+FieldValue Recordset::readUpTo(int index)
+{
+    const auto i = size_t(index);
     if (anyOrder_) {
         row_[i] = readCell(index);
         loaded_[i] = true;
@@ -285,8 +317,15 @@ FieldValue Recordset::readText(SQLUSMALLINT column)
     for (bool first = true;; first = false) {
         const SQLLEN capacity = SQLLEN(textBuffer_.size() * sizeof(SQLWCHAR));
         SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(statement_.get(), column, SQL_C_WCHAR, textBuffer_.data(),
-                                        capacity, &indicator);
+        SQLRETURN rc = SQLGetData(statement_.get(), column, SQL_C_WCHAR, textBuffer_.data(),
+                                  capacity, &indicator);
+        if (rc == SQL_NO_DATA && first && block_ && block_->capacity() > 1) {
+            // A cell not read yet has data, or at least a Null: this driver
+            // lost its place on the row it was moved to within the block.
+            fallBackToSingleRows();
+            rc = SQLGetData(statement_.get(), column, SQL_C_WCHAR, textBuffer_.data(), capacity,
+                            &indicator);
+        }
         if (rc == SQL_NO_DATA && !first)
             break;
         if (!SQL_SUCCEEDED(rc))
@@ -306,6 +345,44 @@ FieldValue Recordset::readText(SQLUSMALLINT column)
             textBuffer_.resize(rest);
     }
     return FieldValue::text(std::move(text));
+}
+
+// For a driver that cannot be trusted with blocks: runs the query again and
+// reads it a row a fetch from then on, standing on the row that is current.
+// Every row comes once, in the query's order, as long as the query returns
+// its rows in the same order again.
+void Recordset::fallBackToSingleRows()
+{
+    const SQLULEN current = rowsPassed_;
+    SQLHSTMT statement = statement_.get();
+    SQLFreeStmt(statement, SQL_CLOSE);
+    SQLFreeStmt(statement, SQL_UNBIND);
+    SQLSetStmtAttrW(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+    SQLSetStmtAttrW(statement, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
+    SQLSetStmtAttrW(statement, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+    block_.reset();
+    blockCapacity_ = 0;
+    failure_.reset();
+    rowRefused_ = false;
+    execute();
+    rowsPassed_ = current;
+    // Cells of this row read before may be another row's too.
+    std::fill(loaded_.begin(), loaded_.end(), false);
+    for (SQLULEN row = 0; row <= current; ++row) {
+        const SQLRETURN rc = SQLFetch(statement);
+        if (rc == SQL_NO_DATA) {
+            eof_ = true;
+            throw Error(
+                OdbcCallFailed,
+                QStringLiteral("The rows of \"%1\" changed while they were read").arg(sql_));
+        }
+        if (!SQL_SUCCEEDED(rc)) {
+            eof_ = true;
+            fail(QStringLiteral("Cannot read the next row of \"%1\"").arg(sql_));
+        }
+    }
+    nextUnread_ = 0;
+    eof_ = false;
 }
 
 void Recordset::fail(const QString &context) const

@@ -23,7 +23,10 @@ namespace kestrelon {
 // from the second row on, the columns read so far are bound to buffers that
 // one fetch fills for many rows; other columns, and text too long for its
 // buffer, are still read one cell at a time. What the caller sees is the
-// same either way, row by row and in the order the query returns them.
+// same either way, row by row and in the order the query returns them. A
+// driver that claims to read cells of any row of a block but then loses
+// them or reads another row's, or that refuses a row of a block it fetched
+// well, is read a row a fetch instead.
 class Recordset
 {
 public:
@@ -65,8 +68,10 @@ private:
     void nextBlockRow();
     void fetchBlock();
     void positionOnBlockRow();
+    FieldValue readUpTo(int index);
     FieldValue readCell(int index);
     FieldValue readText(SQLUSMALLINT column);
+    void fallBackToSingleRows();
     [[noreturn]] void fail(const QString &context) const;
 
     std::shared_ptr<Database> database_;
@@ -75,6 +80,7 @@ private:
     bool scrollable_ = false;
     bool anyOrder_ = false;
     bool eof_ = true;
+    SQLULEN rowsPassed_ = 0; // rows before the current one since the query ran
     std::vector<Column> columns_;
     QHash<QString, int> positions_;
     // Values of the current row read so far: ODBC hands a column over only once.
@@ -90,6 +96,7 @@ private:
     bool positioned_ = false;      // the driver's cursor stands on blockRow_
     std::vector<bool> used_;       // columns read so far, bound at the next fetch
     std::optional<Error> failure_; // reported by the last block fetch after its good rows
+    bool rowRefused_ = false;      // the driver refused the row after the last block's good ones
 };
 
 } // namespace kestrelon
