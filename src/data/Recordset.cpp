@@ -229,6 +229,29 @@ void Recordset::positionOnBlockRow()
                                  SQL_LOCK_NO_CHANGE)))
         fail(QStringLiteral("Cannot read the current row of \"%1\"").arg(sql_));
     positioned_ = true;
+    if (!positioningProven_ && !provePositioning())
+        fallBackToSingleRows();
+}
+
+// A driver may claim to read cells of any row of a block and yet read them
+// from another row (MariaDB's does): the first time the cursor is moved
+// within a block, a bound cell that no other row of the block shares is read
+// through the driver and compared with its buffer. Without such a cell the
+// driver cannot be proven, and is not trusted.
+bool Recordset::provePositioning()
+{
+    for (int column = 0; column < fieldCount(); ++column) {
+        if (!block_->isBound(column) || !block_->isOnlyRowWith(column, blockRow_))
+            continue;
+        bool whole = true;
+        const FieldValue buffered = block_->value(column, blockRow_, whole);
+        if (!whole)
+            continue;
+        const FieldValue read = readCell(column);
+        positioningProven_ = block_ && read == buffered;
+        return positioningProven_;
+    }
+    return false;
 }
 
 void Recordset::moveFirst()

@@ -68,6 +68,7 @@ private:
     void nextBlockRow();
     void fetchBlock();
     void positionOnBlockRow();
+    bool provePositioning();
     FieldValue readUpTo(int index);
     FieldValue readCell(int index);
     FieldValue readText(SQLUSMALLINT column);
@@ -93,10 +94,11 @@ private:
     SQLULEN blockCapacity_ = 0; // 0: cell by cell throughout
     std::unique_ptr<RowBlock> block_;
     SQLULEN blockRow_ = 0;
-    bool positioned_ = false;      // the driver's cursor stands on blockRow_
-    std::vector<bool> used_;       // columns read so far, bound at the next fetch
-    std::optional<Error> failure_; // reported by the last block fetch after its good rows
-    bool rowRefused_ = false;      // the driver refused the row after the last block's good ones
+    bool positioned_ = false;        // the driver's cursor stands on blockRow_
+    bool positioningProven_ = false; // the driver reads cells of the row it is moved to
+    std::vector<bool> used_;         // columns read so far, bound at the next fetch
+    std::optional<Error> failure_;   // reported by the last block fetch after its good rows
+    bool rowRefused_ = false;        // the driver refused the row after the last block's good ones
 };
 
 } // namespace kestrelon

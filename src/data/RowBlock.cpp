@@ -162,6 +162,21 @@ std::optional<RowBlock::CutShort> RowBlock::cutShort(int column, SQLULEN row) co
     return CutShort{QString::fromUtf16(cell, written), size >= 0 ? qsizetype(size) / 2 : -1};
 }
 
+bool RowBlock::isOnlyRowWith(int column, SQLULEN row) const
+{
+    const Column &c = columns_[size_t(column)];
+    const auto cell = [&](SQLULEN r) { return c.data.data() + r * SQLULEN(c.cellBytes); };
+    const SQLLEN size = c.sizes[row];
+    if (size < 0 || size >= c.cellBytes)
+        return false;
+    for (SQLULEN other = 0; other < rowCount_; ++other) {
+        if (other != row && c.sizes[other] == size &&
+            std::memcmp(cell(other), cell(row), size_t(size)) == 0)
+            return false;
+    }
+    return true;
+}
+
 bool RowBlock::CutShort::fits(const FieldValue &value) const
 {
     const QStringView text = value.textView();

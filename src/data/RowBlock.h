@@ -69,6 +69,10 @@ public:
     };
     std::optional<CutShort> cutShort(int column, SQLULEN row) const;
 
+    // Whether no other row of the block holds the same bytes in this bound
+    // column, so that the row is the one a read of that value came from.
+    bool isOnlyRowWith(int column, SQLULEN row) const;
+
 private:
     struct Column
     {
