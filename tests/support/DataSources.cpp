@@ -45,6 +45,16 @@ int runServerScript(const char *script, const char *directory, const QStringList
     return process.exitCode();
 }
 
+// Whether scripts/test named the test server's directory; when it said the
+// server is required, its absence ends the test.
+bool serverConfigured(const char *directory, const char *required, const char *server)
+{
+    const bool configured = !environment(directory).isEmpty();
+    if (!configured && !environment(required).isEmpty())
+        qFatal("the test %s server is required but not configured", server);
+    return configured;
+}
+
 int runCluster(const QStringList &arguments, const QByteArray &input = {})
 {
     return runServerScript("KESTRELON_TEST_PG_SCRIPT", "KESTRELON_TEST_PG_CLUSTER", arguments,
@@ -115,10 +125,7 @@ namespace postgres {
 
 bool available()
 {
-    const bool configured = !environment("KESTRELON_TEST_PG_CLUSTER").isEmpty();
-    if (!configured && !environment("KESTRELON_TEST_REQUIRE_PG").isEmpty())
-        qFatal("the test PostgreSQL server is required but not configured");
-    return configured;
+    return serverConfigured("KESTRELON_TEST_PG_CLUSTER", "KESTRELON_TEST_REQUIRE_PG", "PostgreSQL");
 }
 
 int run(const QString &database, const QString &sql)
@@ -169,10 +176,8 @@ namespace mariadb {
 
 bool available()
 {
-    const bool configured = !environment("KESTRELON_TEST_MARIADB_DIR").isEmpty();
-    if (!configured && !environment("KESTRELON_TEST_REQUIRE_MARIADB").isEmpty())
-        qFatal("the test MariaDB server is required but not configured");
-    return configured;
+    return serverConfigured("KESTRELON_TEST_MARIADB_DIR", "KESTRELON_TEST_REQUIRE_MARIADB",
+                            "MariaDB");
 }
 
 int run(const QString &database, const QString &sql)
