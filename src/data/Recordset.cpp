@@ -229,7 +229,8 @@ void Recordset::positionOnBlockRow()
                                  SQL_LOCK_NO_CHANGE)))
         fail(QStringLiteral("Cannot read the current row of \"%1\"").arg(sql_));
     positioned_ = true;
-    if (!positioningProven_ && !provePositioning())
+    // Proving it may already have fallen back, when the driver lost the cell.
+    if (!positioningProven_ && !provePositioning() && block_)
         fallBackToSingleRows();
 }
 
