@@ -40,6 +40,21 @@ SQLULEN blockCapacityFor(SQLUINTEGER extensions)
     return (extensions & SQL_GD_BLOCK) ? Recordset::blockRows : 1;
 }
 
+// MariaDB Connector/ODBC (3.1) mishandles text bound to buffers: a value
+// longer than its buffer reads past the driver's own memory, one cut inside
+// a character fails the fetch, and cells read after SQLSetPos come from
+// another row. Its cursors read every cell on its own, a row a fetch.
+bool bindsTextBadly(SQLHDBC connection)
+{
+    SQLWCHAR name[64] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DRIVER_NAME, name, sizeof name, &length)))
+        return false;
+    const QString driver =
+        odbc::fromWide(name, qMin<qsizetype>(length / 2, qsizetype(std::size(name)) - 1));
+    return driver.contains(QLatin1String("maodbc"), Qt::CaseInsensitive);
+}
+
 constexpr size_t initialTextUnits = 256;
 
 } // namespace
@@ -55,7 +70,7 @@ Recordset::Recordset(std::shared_ptr<Database> database, QString statement, Curs
                                              reinterpret_cast<SQLPOINTER>(SQL_SCROLLABLE), 0);
         scrollable_ = rc == SQL_SUCCESS;
     } else {
-        blockCapacity_ = blockCapacityFor(extensions);
+        blockCapacity_ = bindsTextBadly(database_->handle()) ? 0 : blockCapacityFor(extensions);
     }
     execute();
     describeColumns();
