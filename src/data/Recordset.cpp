@@ -42,8 +42,8 @@ SQLULEN blockCapacityFor(SQLUINTEGER extensions)
 
 // MariaDB Connector/ODBC (3.1) mishandles text bound to buffers: a value
 // longer than its buffer reads past the driver's own memory, one cut inside
-// a character fails the fetch, and cells read after SQLSetPos come from
-// another row. Its cursors read every cell on its own, a row a fetch.
+// a character fails the fetch, and a row with a cut value is marked failed.
+// Its cursors read every cell on its own, a row a fetch.
 bool bindsTextBadly(SQLHDBC connection)
 {
     SQLWCHAR name[64] = {};
@@ -178,10 +178,6 @@ void Recordset::nextBlockRow()
     positioned_ = block_->capacity() == 1;
     if (blockRow_ < block_->rowCount())
         return;
-    if (rowRefused_) {
-        fallBackToSingleRows();
-        return;
-    }
     if (failure_) {
         eof_ = true;
         const Error failure = *failure_;
@@ -202,16 +198,6 @@ void Recordset::fetchBlock()
     positioned_ = true;
     if (rc == SQL_NO_DATA) {
         eof_ = true;
-        return;
-    }
-    if (SQL_SUCCEEDED(rc) && block_->stoppedByFailure() && block_->capacity() > 1) {
-        // The fetch went well but the driver refused a row of the block:
-        // MariaDB's does so for a cell longer than its buffer. The rows
-        // before it are served, and the refused row is read on its own.
-        rowRefused_ = true;
-        if (block_->rowCount() == 0)
-            fallBackToSingleRows();
-        eof_ = false;
         return;
     }
     if (!SQL_SUCCEEDED(rc) || block_->stoppedByFailure()) {
@@ -298,26 +284,17 @@ FieldValue Recordset::value(int index)
     const auto i = size_t(index);
     if (loaded_.at(i))
         return row_[i];
-    std::optional<RowBlock::CutShort> cutShort;
     if (block_) {
         if (block_->isBound(index)) {
             bool whole = true;
             FieldValue value = block_->value(index, blockRow_, whole);
             if (whole)
                 return value;
-            cutShort = block_->cutShort(index, blockRow_);
         }
         positionOnBlockRow();
     }
     used_[i] = true;
-    FieldValue cell = readUpTo(index);
-    if (cutShort && block_ && !cutShort->fits(cell)) {
-        // What the driver read is not the text its buffer began: it read
-        // another row than the one it was moved to.
-        fallBackToSingleRows();
-        cell = readUpTo(index);
-    }
-    return cell;
+    return readUpTo(index);
 }
 
 // Reads the cell from the driver and keeps it for the row.
@@ -402,7 +379,6 @@ void Recordset::fallBackToSingleRows()
     block_.reset();
     blockCapacity_ = 0;
     failure_.reset();
-    rowRefused_ = false;
     execute();
     rowsPassed_ = current;
     // Cells of this row read before may be another row's too.

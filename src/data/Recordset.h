@@ -25,8 +25,7 @@ namespace kestrelon {
 // buffer, are still read one cell at a time. What the caller sees is the
 // same either way, row by row and in the order the query returns them. A
 // driver that claims to read cells of any row of a block but then loses
-// them or reads another row's, or that refuses a row of a block it fetched
-// well, is read a row a fetch instead.
+// them or reads another row's is read a row a fetch instead.
 class Recordset
 {
 public:
@@ -98,7 +97,6 @@ private:
     bool positioningProven_ = false; // the driver reads cells of the row it is moved to
     std::vector<bool> used_;         // columns read so far, bound at the next fetch
     std::optional<Error> failure_;   // reported by the last block fetch after its good rows
-    bool rowRefused_ = false;        // the driver refused the row after the last block's good ones
 };
 
 } // namespace kestrelon

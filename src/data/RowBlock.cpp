@@ -146,22 +146,6 @@ FieldValue RowBlock::value(int column, SQLULEN row, bool &whole)
     return FieldValue::text(c.text);
 }
 
-std::optional<RowBlock::CutShort> RowBlock::cutShort(int column, SQLULEN row) const
-{
-    const Column &c = columns_[size_t(column)];
-    if (c.kind != ColumnKind::Text || !c.bound)
-        return std::nullopt;
-    const SQLLEN size = c.sizes[row];
-    if (size == SQL_NULL_DATA)
-        return std::nullopt;
-    const auto *cell =
-        reinterpret_cast<const char16_t *>(c.data.data() + row * SQLULEN(c.cellBytes));
-    const qsizetype room = qsizetype(c.cellBytes / SQLLEN(sizeof(SQLWCHAR))) - 1;
-    // The driver ends what it wrote with a terminating zero.
-    const qsizetype written = std::find(cell, cell + room, u'\0') - cell;
-    return CutShort{QString::fromUtf16(cell, written), size >= 0 ? qsizetype(size) / 2 : -1};
-}
-
 bool RowBlock::isOnlyRowWith(int column, SQLULEN row) const
 {
     const Column &c = columns_[size_t(column)];
@@ -175,13 +159,6 @@ bool RowBlock::isOnlyRowWith(int column, SQLULEN row) const
             return false;
     }
     return true;
-}
-
-bool RowBlock::CutShort::fits(const FieldValue &value) const
-{
-    const QStringView text = value.textView();
-    return value.kind() == FieldValue::Kind::Text && (length < 0 || text.size() == length) &&
-           text.startsWith(prefix);
 }
 
 } // namespace kestrelon

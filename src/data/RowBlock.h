@@ -2,7 +2,6 @@
 
 #include "FieldValue.h"
 
-#include <optional>
 #include <sql.h>
 #include <string_view>
 #include <vector>
@@ -57,17 +56,6 @@ public:
 
     // The value of a bound cell; false in `whole` when the text was cut short.
     FieldValue value(int column, SQLULEN row, bool &whole);
-
-    // What a text cell cut short in its buffer tells of the whole text: how
-    // it begins, and how long it is (-1 when the driver did not say).
-    struct CutShort
-    {
-        QString prefix;
-        qsizetype length = -1;
-        // Whether a value read whole can be this cell's.
-        bool fits(const FieldValue &value) const;
-    };
-    std::optional<CutShort> cutShort(int column, SQLULEN row) const;
 
     // Whether no other row of the block holds the same bytes in this bound
     // column, so that the row is the one a read of that value came from.
