@@ -27,7 +27,15 @@ ensure_packages() {
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev unixodbc-dev)
 RUNTIME_PACKAGES=(unixodbc odbcinst libsqliteodbc sqlite3 qt6-qpa-plugins fonts-dejavu-core)
 # clang and its runtime libraries: the sanitised build and libFuzzer.
-TEST_PACKAGES=(libsqlite3-dev odbc-postgresql postgresql clang libclang-rt-14-dev)
+TEST_PACKAGES=(libsqlite3-dev odbc-postgresql postgresql mariadb-server mariadb-client odbc-mariadb
+    clang libclang-rt-14-dev)
+
+# free_port FIRST: the first port from FIRST on that nothing listens on.
+free_port() {
+    local port=$1
+    while (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; do port=$((port + 1)); done
+    echo "$port"
+}
 
 # configure_and_build BUILD_DIR [CMAKE_ARGS...]
 configure_and_build() {

@@ -131,6 +131,58 @@ private slots:
         QVERIFY(cursor->eof());
     }
 
+    // Each row left out names its own fault: a row whose level spells no
+    // number is named even without a parent level, and its children point
+    // at it rather than at a key nobody holds.
+    void leftOutRowsSayWhy_data()
+    {
+        QTest::addColumn<Rows>("rows");
+        QTest::addColumn<QStringList>("reasons"); // "name: reason", in row order
+        QTest::newRow("levels that spell no number")
+            << Rows{{"Word", null(), "one", 1, null(), null(), ""},
+                    {"Comma", null(), "1,0", 2, null(), null(), ""},
+                    {"Wide", null(), QString::fromUtf8("\uFF11"), 3, null(), null(), ""},
+                    {"Under", "Word", 2, 4, 1, 1, ""},
+                    {"Deeper", "Under", 3, 5, 4, 2, ""},
+                    {"Text", "Word", "x", 6, 1, 1, ""}}
+            << QStringList{QString("Word: Type mismatch: the level \"one\" is not a number"),
+                           QString("Comma: Type mismatch: the level \"1,0\" is not a number"),
+                           QString::fromUtf8("Wide: Type mismatch: the level \"\uFF11\" is not "
+                                             "a number"),
+                           QString("Under: Element not found: its parent \"Word1\" was left out"),
+                           QString("Deeper: Element not found: its parent \"Under4\" was left "
+                                   "out"),
+                           QString("Text: Type mismatch: \"x\" is not a number")};
+        QTest::newRow("a parent that never came, and a duplicate parent")
+            << Rows{{"Lost", "Nobody", 2, 1, 9, 1, ""},
+                    {"Sand", null(), 1, 2, null(), null(), "first"},
+                    {"Sand", null(), 1, 2, null(), null(), "again"},
+                    {"Grain", "Sand", 2, 3, 2, 1, "placed under the first Sand"},
+                    {"Dust", "Lost", 3, 4, 1, 2, ""}}
+            << QStringList{QString("Lost: Element not found: no node has the key \"Nobody9\""),
+                           QString("Sand: Key is not unique in collection: \"Sand2\""),
+                           QString("Dust: Element not found: its parent \"Lost1\" was left out")};
+        QTest::newRow("no level and no parent level adds nothing, unnamed")
+            << Rows{{"Blank", null(), null(), 1, null(), null(), ""}} << QStringList{};
+    }
+    void leftOutRowsSayWhy()
+    {
+        QFETCH(Rows, rows);
+        QFETCH(QStringList, reasons);
+        auto db = openSqlite(
+            sqlite::rowSet("QryLithParent",
+                           {"Lithology TEXT", "Parent TEXT", "Lith_level TEXT", "lith_id INTEGER",
+                            "parent_id INTEGER", "parent_level TEXT", "description TEXT"},
+                           rows));
+        auto cursor = db->openRecordset(QStringLiteral("QryLithParent"));
+        TreeModel tree;
+        const BuildReport report = buildLithology(*cursor, tree);
+        QStringList found;
+        for (const SkippedRow &row : report.firstSkipped())
+            found << row.name + QStringLiteral(": ") + row.reason;
+        QCOMPARE(found, reasons);
+    }
+
     void lithologyNodesKeepKeysAndDescriptions()
     {
         auto db = openSqlite(

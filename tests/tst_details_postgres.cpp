@@ -12,7 +12,9 @@ namespace {
 const QString database = QStringLiteral("kestrelon_details");
 
 // A small vocabulary of its own, so that its views can be changed under an
-// open window without touching the demo database other tests read.
+// open window without touching the demo database other tests read. Its
+// views keep their mixed-case names quoted, as tools that move databases
+// from desktop engines to servers leave them.
 const QString fixture = QStringLiteral(R"(
 CREATE TABLE lith_rows (pos serial, lithology text, parent text, lith_level integer,
                         lith_id integer, parent_id integer, parent_level integer, description text);
@@ -25,20 +27,21 @@ INSERT INTO strat_rows (strat_name, parent, strat_level, strat_id, parent_id, pa
                         strat_rank, min_age, max_age)
 VALUES ('Phanerozoic', NULL, 100, 1, NULL, NULL, 'Eon', 0, 538.8),
        ('Paleozoic', 'Phanerozoic', 200, 2, 1, 100, 'Era', 251.9, 538.8);
-CREATE VIEW QryStratParent AS
+CREATE VIEW "QryStratParent" AS
     SELECT strat_name, parent, strat_level, strat_id, parent_id, parent_level, strat_rank,
            min_age, max_age FROM strat_rows ORDER BY pos;
 GRANT CONNECT ON DATABASE kestrelon_details TO "user";
 GRANT USAGE ON SCHEMA public TO "user";
-GRANT SELECT ON QryStratParent TO "user";
+GRANT SELECT ON "QryStratParent" TO "user";
 )");
 
 // Makes "QryLithParent" the given columns of the lithology rows.
 QString lithologyView(const QString &columns)
 {
-    return QStringLiteral("DROP VIEW IF EXISTS QryLithParent;\n"
-                          "CREATE VIEW QryLithParent AS SELECT %1 FROM lith_rows ORDER BY pos;\n"
-                          "GRANT SELECT ON QryLithParent TO \"user\";\n")
+    return QStringLiteral(
+               "DROP VIEW IF EXISTS \"QryLithParent\";\n"
+               "CREATE VIEW \"QryLithParent\" AS SELECT %1 FROM lith_rows ORDER BY pos;\n"
+               "GRANT SELECT ON \"QryLithParent\" TO \"user\";\n")
         .arg(columns);
 }
 

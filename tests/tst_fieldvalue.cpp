@@ -1,6 +1,7 @@
 #include "data/Error.h"
 #include "data/FieldValue.h"
 #include "data/NumberText.h"
+#include "data/RowBlock.h"
 
 #include <QTest>
 
@@ -8,6 +9,7 @@ using namespace kestrelon;
 
 Q_DECLARE_METATYPE(kestrelon::FieldValue)
 Q_DECLARE_METATYPE(kestrelon::Truth)
+Q_DECLARE_METATYPE(kestrelon::FieldValue::Kind)
 
 namespace {
 
@@ -228,6 +230,52 @@ private slots:
         QCOMPARE(number.has_value(), spells);
         if (spells)
             QCOMPARE(number->toDouble(), value);
+    }
+
+    // Cells of number columns, whatever their declared type: digits alone
+    // are a whole number, exact at any length; anything else keeps today's
+    // reading.
+    void numberCells_data()
+    {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<FieldValue::Kind>("kind");
+        QTest::addColumn<QString>("textForm");
+        const auto Whole = FieldValue::Kind::Whole;
+        const auto Fractional = FieldValue::Kind::Fractional;
+        const auto Text = FieldValue::Kind::Text;
+        QTest::newRow("past 2^53") << "9007199254740993" << Whole << "9007199254740993";
+        QTest::newRow("2^53") << "9007199254740992" << Whole << "9007199254740992";
+        QTest::newRow("64-bit minimum")
+            << "-9223372036854775808" << Whole << "-9223372036854775808";
+        QTest::newRow("30 digits")
+            << "123456789012345678901234567890" << Text << "123456789012345678901234567890";
+        QTest::newRow("sign, zeros and spaces beyond 64 bits")
+            << " +00099999999999999999999 " << Text << "99999999999999999999";
+        QTest::newRow("negative beyond 64 bits")
+            << "-9223372036854775809" << Text << "-9223372036854775809";
+        QTest::newRow("scaled whole") << "5.00" << Fractional << "5";
+        QTest::newRow("fraction") << "1.50" << Fractional << "1.5";
+        QTest::newRow("long fraction")
+            << "9007199254740993.5" << Fractional << "9.007199254740994e+15";
+        QTest::newRow("exponent") << "1e20" << Fractional << "1e+20";
+        QTest::newRow("comma") << "1,0" << Text << "1,0";
+        QTest::newRow("not a number") << "NaN" << Text << "NaN";
+        QTest::newRow("full-width digit")
+            << QString::fromUtf8("\uFF11") << Text << QString::fromUtf8("\uFF11");
+    }
+    void numberCells()
+    {
+        QFETCH(QString, cell);
+        QFETCH(FieldValue::Kind, kind);
+        QFETCH(QString, textForm);
+        QList<FieldValue> values{numberCell(QStringView(cell))};
+        const std::string bytes = cell.toStdString();
+        if (bytes.size() == size_t(cell.size())) // the bound buffers hold ASCII only
+            values << numberCell(std::string_view(bytes));
+        for (const FieldValue &value : values) {
+            QCOMPARE(value.kind(), kind);
+            QCOMPARE(value.toText(), textForm);
+        }
     }
 };
 

@@ -364,6 +364,15 @@ void HostileDataTest::values_data()
         {{"One2", "One: whole", "Level: 1.5"},
          {"Idid-7", "Id: text id", "Level: 1"},
          {"Frac2.5", "Frac: fractional id", "Level: 1"}});
+    addCase("first-level rows whose level spells no number",
+            lithology({lith("Wide", Null, QString::fromUtf8("\uFF11"), 1, Null, Null, ""),
+                       lith("Comma", Null, "1,0", 2, Null, Null, ""),
+                       lith("Word", Null, "one", 3, Null, Null, ""),
+                       lith("NaN", Null, "NaN", 4, Null, Null, ""), child("Under", 5, "Word", 3, 2),
+                       top("Sand", 6, "grains")},
+                      lithologyColumnsWith({"Lith_level TEXT", "parent_level TEXT"})),
+            "Lithology Version 6(Sand)", {"Wide", "Comma", "Word", "NaN", "Under"},
+            {{"Sand6", "Sand: grains", "Level: 1"}});
     addCase("fractional levels",
             lithology({lith("Whole", Null, 1.0, 1, Null, Null, ""),
                        lith("Half", "Whole", 1.5, 2, 1, 0.5, ""),
@@ -389,6 +398,15 @@ void HostileDataTest::values_data()
             {{"Bigger9223372036854775807", "Bigger: top id", "Level: 2"},
              {"Lowest-9223372036854775808", "Lowest: bottom id", "Level: 3"},
              {"Negative-5", "Negative: ", "Level: 1"}});
+    addCase("NUMERIC and DECIMAL ids past 2^53",
+            lithology({top("Bore", qint64(9007199254740992), "first"),
+                       top("Bore", qint64(9007199254740993), "second"),
+                       child("Core", 5, "Bore", qint64(9007199254740993), 2, "under the second")},
+                      lithologyColumnsWith({"lith_id NUMERIC", "parent_id DECIMAL(20, 0)"})),
+            "Lithology Version 6(Bore,Bore(Core))", {},
+            {{"Bore9007199254740992", "Bore: first", "Level: 1"},
+             {"Bore9007199254740993", "Bore: second", "Level: 1"},
+             {"Core5", "Core: under the second", "Level: 2"}});
     addCase("Null in each column in turn",
             lithology({top("Base", 1, "base"), lith(Null, "Base", 2, 10, 1, 1, "no name"),
                        lith("NoParent", Null, 2, 11, 1, 1, ""),

@@ -15,9 +15,13 @@ const QString database = QStringLiteral("hostile");
 // A database of the test's own on the test server, with the types a server
 // brings that SQLite does not (smallint, bigint, numeric, double precision),
 // quoted column names in mixed case, and a role that may only read the views.
+// Ids are whole numbers in numeric columns, past 2^53 and past 64 bits, and
+// link to parents by bigint. The views are created unquoted, in lower case;
+// a schema the role may not use holds decoys spelled exactly as the program
+// names its row sets.
 const char *schema = R"SQL(
 CREATE TABLE terms (seq serial PRIMARY KEY, lithology text, parent text, lith_level smallint,
-                    lith_id bigint, parent_id bigint, parent_level numeric(6, 2),
+                    lith_id numeric(30, 0), parent_id bigint, parent_level numeric(6, 2),
                     description text);
 INSERT INTO terms (lithology, parent, lith_level, lith_id, parent_id, parent_level, description)
 VALUES ('Igneous', NULL, 1, 4294967296, NULL, NULL, 'melt 🌋'),
@@ -28,25 +32,35 @@ VALUES ('Igneous', NULL, 1, 4294967296, NULL, NULL, 'melt 🌋'),
        ('Orphan', 'Nobody', 2, 6, 99, 1, 'no such parent'),
        ('Igneous', NULL, 1, 4294967296, NULL, NULL, 'the same key again'),
        (NULL, NULL, 1, 7, NULL, NULL, 'nameless'),
-       ('Padded', NULL, 3, 8, NULL, NULL, 'a later level for the padded name');
+       ('Padded', NULL, 3, 8, NULL, NULL, 'a later level for the padded name'),
+       ('Bore', NULL, 1, 9007199254740992, NULL, NULL, 'first bore'),
+       ('Bore', NULL, 1, 9007199254740993, NULL, NULL, 'second bore'),
+       ('Core', 'Bore', 2, 10, 9007199254740993, 1, 'under the second bore'),
+       ('Deep', NULL, 1, 123456789012345678901234567890, NULL, NULL, 'thirty digits');
 CREATE VIEW QryLithParent AS
     SELECT seq AS "Extra", lith_level AS "LITH_LEVEL", lithology AS "Lithology", parent,
            lith_id, parent_id, parent_level AS "Parent_Level", description
     FROM terms ORDER BY seq;
 
 CREATE TABLE units (seq serial PRIMARY KEY, strat_name varchar(80), parent varchar(80),
-                    strat_level integer, strat_id bigint, parent_id bigint,
+                    strat_level integer, strat_id numeric(20, 0), parent_id bigint,
                     parent_level integer, strat_rank text, min_age double precision,
                     max_age numeric(8, 4));
 INSERT INTO units (strat_name, parent, strat_level, strat_id, parent_id, parent_level,
                    strat_rank, min_age, max_age)
 VALUES ('Phanerozoic', NULL, 100, 1, NULL, NULL, 'Eon', 0, 538.8),
        ('Cenozoic', 'Phanerozoic', 200, 2, 1, 100, 'Era', 0, 66.0),
-       ('Cenozoic', 'Phanerozoic', 900, 3, 1, 100, 'Era', NULL, 0.0117);
+       ('Cenozoic', 'Phanerozoic', 900, 3, 1, 100, 'Era', NULL, 0.0117),
+       ('Holocene', 'Cenozoic', 300, 9007199254740993, 2, 200, 'Epoch', 0, 0.0117);
 CREATE VIEW QryStratParent AS
     SELECT strat_name, parent, strat_level, strat_id, parent_id, parent_level, strat_rank,
            min_age, max_age
     FROM units ORDER BY seq;
+
+CREATE SCHEMA archive;
+CREATE VIEW archive."QryLithParent" AS SELECT 'decoy' AS lithology;
+CREATE VIEW archive."QryStratParent" AS SELECT 'decoy' AS strat_name;
+GRANT SELECT ON archive."QryLithParent", archive."QryStratParent" TO "user";
 
 GRANT CONNECT ON DATABASE hostile TO "user";
 GRANT USAGE ON SCHEMA public TO "user";
@@ -111,12 +125,24 @@ private slots:
         QVERIFY(warning.text.contains(QStringLiteral("- \"Orphan\" (id 6")));
         QVERIFY(warning.text.contains(QStringLiteral("- \"Igneous\" (id 4294967296")));
 
-        QCOMPARE(outline(*probe.tree, probe.tree->item(QStringLiteral("lith6"))),
-                 QStringLiteral(u"Lithology Version 6(,  Padded ,Igneous(Granite,גרניט))"));
+        QCOMPARE(
+            outline(*probe.tree, probe.tree->item(QStringLiteral("lith6"))),
+            QStringLiteral(
+                u"Lithology Version 6(,  Padded ,Bore,Bore(Core),Deep,Igneous(Granite,גרניט))"));
         QCOMPARE(outline(*probe.tree, probe.tree->item(QStringLiteral("Strat"))),
-                 QStringLiteral("Stratigraphic Age(Phanerozoic(Cenozoic))"));
+                 QStringLiteral("Stratigraphic Age(Phanerozoic(Cenozoic(Holocene)))"));
+        const TreeModel::Node core = probe.tree->item(QStringLiteral("Core10"));
+        QCOMPARE(probe.tree->key(probe.tree->parentOf(core)),
+                 QStringLiteral("Bore9007199254740993"));
 
         const QList<Press> presses{
+            {QStringLiteral("Bore9007199254740992"), QStringLiteral("Bore: first bore"),
+             QStringLiteral("Level: 1")},
+            {QStringLiteral("Deep123456789012345678901234567890"),
+             QStringLiteral("Deep: thirty digits"), QStringLiteral("Level: 1")},
+            {QStringLiteral("Holocene9007199254740993"),
+             QStringLiteral("Holocene: Epoch\r\nMinimum Age (mya): 0\r\nMaximum Age (mya): 0.0117"),
+             QStringLiteral("Level: 1")},
             {QStringLiteral("Granite9223372036854775807"),
              QStringLiteral("Granite: coarse\r\nsecond line"), QStringLiteral("Level: 2")},
             {QStringLiteral("Igneous4294967296"), QStringLiteral(u"Igneous: melt 🌋"),

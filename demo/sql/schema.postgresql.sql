@@ -1,6 +1,7 @@
--- Kestrelon demo database, PostgreSQL version: lithology and stratigraphy tables and the two
--- views the browser reads (QryLithParent, QryStratParent; unquoted, so stored in lower case).
--- Load first, then lithology.sql, stratigraphy.sql, grants.postgresql.sql. Re-running starts afresh.
+-- Kestrelon demo database, PostgreSQL and MariaDB version: lithology and stratigraphy tables and
+-- the two views the browser reads (QryLithParent, QryStratParent; unquoted, so PostgreSQL stores
+-- them in lower case). Load first, then lithology.sql, stratigraphy.sql, and grants.postgresql.sql
+-- or grants.mariadb.sql. Re-running starts afresh.
 
 DROP VIEW IF EXISTS QryLithParent;
 DROP VIEW IF EXISTS QryStratParent;

@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "Catalogue.h"
 #include "OdbcDiagnostics.h"
 #include "OdbcText.h"
 #include "Recordset.h"
@@ -40,8 +41,8 @@ void Database::replaceLost(const odbc::Handle &lost)
 
 std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName, CursorType type)
 {
-    return std::make_shared<Recordset>(shared_from_this(),
-                                       QStringLiteral("SELECT * FROM ") + rowSetName, type);
+    return std::make_shared<Recordset>(
+        shared_from_this(), QStringLiteral("SELECT * FROM ") + sqlName(rowSetName), type);
 }
 
 std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName,
@@ -49,7 +50,8 @@ std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName,
 {
     return std::make_shared<Recordset>(
         shared_from_this(),
-        QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), rowSetName),
+        QStringLiteral("SELECT %1 FROM %2")
+            .arg(columns.join(QStringLiteral(", ")), sqlName(rowSetName)),
         type);
 }
 
@@ -68,30 +70,34 @@ Error Database::failure(SQLHSTMT statement, const QString &context, bool cutOff)
 
 bool Database::hasRowSet(const QString &rowSetName)
 {
-    const odbc::Handle statement(SQL_HANDLE_STMT, allocateStatement(*connection_));
-    const SQLHSTMT raw = statement.get();
-    const QString context = QStringLiteral("Cannot read the catalogue");
-    const Watchdog::Watch watched = watch(raw); // the catalogue is read in one go
-    auto types = odbc::toWide(QStringLiteral("TABLE,VIEW"));
-    if (!SQL_SUCCEEDED(SQLTablesW(raw, nullptr, 0, nullptr, 0, nullptr, 0, types.data(), SQL_NTS)))
-        throw failure(raw, context, watched.ranOut());
-    for (;;) {
-        const SQLRETURN rc = SQLFetch(raw);
-        if (rc == SQL_NO_DATA)
-            return false;
-        if (!SQL_SUCCEEDED(rc))
-            throw failure(raw, context, watched.ranOut());
-        SQLWCHAR name[256] = {};
-        SQLLEN length = 0;
-        constexpr SQLUSMALLINT tableNameColumn = 3;
-        if (SQL_SUCCEEDED(
-                SQLGetData(raw, tableNameColumn, SQL_C_WCHAR, name, sizeof name, &length)) &&
-            length > 0) {
-            const qsizetype units = qMin<qsizetype>(length / 2, qsizetype(std::size(name)) - 1);
-            if (odbc::fromWide(name, units).compare(rowSetName, Qt::CaseInsensitive) == 0)
-                return true;
+    return !resolve(rowSetName).isEmpty();
+}
+
+QString Database::sqlName(const QString &rowSetName)
+{
+    try {
+        const QString resolved = resolve(rowSetName);
+        if (!resolved.isEmpty())
+            return resolved;
+    } catch (const Error &) {
+        // Running the query tells what is wrong with the connection.
+    }
+    return rowSetName;
+}
+
+QString Database::resolve(const QString &rowSetName)
+{
+    const auto known = resolved_.constFind(rowSetName);
+    if (known != resolved_.constEnd())
+        return known.value();
+    for (const QString &spelling : catalogue::spellingsOf(*this, rowSetName)) {
+        const QString quoted = catalogue::quotedIdentifier(handle(), spelling);
+        if (catalogue::canSelectFrom(*this, quoted)) {
+            resolved_.insert(rowSetName, quoted);
+            return quoted;
         }
     }
+    return {};
 }
 
 } // namespace kestrelon

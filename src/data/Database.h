@@ -5,6 +5,7 @@
 #include "OdbcHandle.h"
 #include "Watchdog.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -53,29 +54,39 @@ public:
     Error failure(SQLHSTMT statement, const QString &context, bool cutOff) const;
 
     // A cursor over every row and column of the named query, view or table,
-    // standing on its first row, or at its end when there is none. The name
-    // is sent unquoted, so servers that fold identifiers to one case find it.
+    // standing on its first row, or at its end when there is none. The row
+    // set is found as hasRowSet() finds it and sent as the catalogue spells
+    // it, quoted; a name the catalogue does not list is sent as given.
     std::shared_ptr<Recordset> openRecordset(const QString &rowSetName,
                                              CursorType type = CursorType::ForwardOnly);
-    // The same rows with only the named columns, in that order; the names
-    // are sent unquoted too.
+    // The same rows with only the named columns, in that order; the column
+    // names are sent unquoted.
     std::shared_ptr<Recordset> openRecordset(const QString &rowSetName, const QStringList &columns,
                                              CursorType type = CursorType::ForwardOnly);
 
-    // Whether the data source's catalogue lists a table or view of this name,
-    // compared without regard to case.
+    // Whether the data source's catalogue lists a table or view of this name
+    // that this login can read. Names compare without regard to case; the
+    // exact spelling is preferred, then the others in the catalogue's order.
     bool hasRowSet(const QString &rowSetName);
 
     // Text that no error of this connection may show (the password).
     const QString &secret() const { return secret_; }
 
 private:
+    // The row set's name as a query sends it; the name as given when the
+    // catalogue cannot say.
+    QString sqlName(const QString &rowSetName);
+    // The quoted catalogue spelling of the first readable row set of this
+    // name, remembered for the database; empty when there is none.
+    QString resolve(const QString &rowSetName);
+
     std::shared_ptr<Workspace> workspace_;
     std::shared_ptr<odbc::Handle> connection_;
     ConnectionSockets sockets_;
     Watchdog watchdog_{std::chrono::seconds(cutOffSeconds)};
     QString name_;
     QString secret_;
+    QHash<QString, QString> resolved_;
 };
 
 } // namespace kestrelon

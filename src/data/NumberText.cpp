@@ -1,5 +1,6 @@
 #include "NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -70,6 +71,26 @@ std::optional<Number> parseNumber(std::string_view text)
     if (result.ptr != last || result.ec != std::errc())
         return std::nullopt;
     return Number::ofFractional(value);
+}
+
+std::optional<std::string> wholeDigits(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+        text.remove_prefix(1);
+    if (text.empty() || !std::all_of(text.begin(), text.end(), isDigit))
+        return std::nullopt;
+    while (text.size() > 1 && text.front() == '0')
+        text.remove_prefix(1);
+    std::string digits;
+    if (negative && text != "0")
+        digits.push_back('-');
+    digits.append(text);
+    return digits;
 }
 
 std::optional<Number> parseNumber(QStringView text)

@@ -2,6 +2,7 @@
 
 #include <QStringView>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace kestrelon {
@@ -25,5 +26,10 @@ struct Number
 std::optional<Number> parseNumber(QStringView text);
 // The same for text in single bytes; bytes beyond ASCII spell no number.
 std::optional<Number> parseNumber(std::string_view text);
+
+// The digits of text that spells a whole number without a fraction or an
+// exponent, of any length: no leading zeros, a sign only when negative.
+// Nothing for any other text.
+std::optional<std::string> wholeDigits(std::string_view text);
 
 } // namespace kestrelon

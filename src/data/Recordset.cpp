@@ -30,6 +30,21 @@ SQLULEN blockCapacityFor(SQLUINTEGER extensions)
     return (extensions & SQL_GD_BLOCK) ? Recordset::blockRows : 1;
 }
 
+// MariaDB Connector/ODBC (3.1) mishandles text bound to buffers: a value
+// longer than its buffer reads past the driver's own memory, one cut inside
+// a character fails the fetch, and a row with a cut value is marked failed.
+// Its cursors read every cell on its own, a row a fetch.
+bool bindsTextBadly(SQLHDBC connection)
+{
+    SQLWCHAR name[64] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DRIVER_NAME, name, sizeof name, &length)))
+        return false;
+    const QString driver =
+        odbc::fromWide(name, qMin<qsizetype>(length / 2, qsizetype(std::size(name)) - 1));
+    return driver.contains(QLatin1String("maodbc"), Qt::CaseInsensitive);
+}
+
 constexpr size_t initialTextUnits = 256;
 
 } // namespace
@@ -44,7 +59,7 @@ Recordset::Recordset(std::shared_ptr<Database> database, QString statement, Curs
     if (type == CursorType::Rewindable)
         askToScroll();
     else
-        blockCapacity_ = blockCapacityFor(extensions);
+        blockCapacity_ = bindsTextBadly(connection_->get()) ? 0 : blockCapacityFor(extensions);
     execute();
     describeColumns();
     fetch(SQL_FETCH_NEXT);
@@ -61,6 +76,7 @@ void Recordset::askToScroll()
 // anew (or already made anew for another statement).
 void Recordset::execute()
 {
+    rowsPassed_ = 0;
     if (runStatement())
         return;
     if (cutOff_ || !odbc::lostConnection(statement_.get(), connection_->get()))
@@ -171,6 +187,7 @@ void Recordset::moveNext()
 {
     if (eof_)
         throw Error(NoCurrentRow, QStringLiteral("No current row"));
+    ++rowsPassed_;
     if (blockCapacity_ == 0) {
         fetch(SQL_FETCH_NEXT);
         return;
@@ -253,6 +270,30 @@ void Recordset::positionOnBlockRow()
                                  SQL_LOCK_NO_CHANGE)))
         fail(QStringLiteral("Cannot read the current row of \"%1\"").arg(sql_));
     positioned_ = true;
+    // Proving it may already have fallen back, when the driver lost the cell.
+    if (!positioningProven_ && !provePositioning() && block_)
+        fallBackToSingleRows();
+}
+
+// A driver may claim to read cells of any row of a block and yet read them
+// from another row (MariaDB's does): the first time the cursor is moved
+// within a block, a bound cell that no other row of the block shares is read
+// through the driver and compared with its buffer. Without such a cell the
+// driver cannot be proven, and is not trusted.
+bool Recordset::provePositioning()
+{
+    for (int column = 0; column < fieldCount(); ++column) {
+        if (!block_->isBound(column) || !block_->isOnlyRowWith(column, blockRow_))
+            continue;
+        bool whole = true;
+        const FieldValue buffered = block_->value(column, blockRow_, whole);
+        if (!whole)
+            continue;
+        const FieldValue read = readCell(column);
+        positioningProven_ = block_ && read == buffered;
+        return positioningProven_;
+    }
+    return false;
 }
 
 void Recordset::moveFirst()
@@ -293,6 +334,13 @@ FieldValue Recordset::value(int index)
         positionOnBlockRow();
     }
     used_[i] = true;
+    return readUpTo(index);
+}
+
+// Reads the cell from the driver and keeps it for the row.
+FieldValue Recordset::readUpTo(int index)
+{
+    const auto i = size_t(index);
     if (anyOrder_) {
         row_[i] = readCell(index);
         loaded_[i] = true;
@@ -314,7 +362,7 @@ FieldValue Recordset::readCell(int index)
     if (kind == ColumnKind::Text)
         return readText(column);
     const FieldValue cell = readText(column);
-    return cell.isNull() ? cell : numberCell(cell.textView(), kind);
+    return cell.isNull() ? cell : numberCell(cell.textView());
 }
 
 // Reads a text cell in pieces: the buffer grows to the announced length when a
@@ -325,8 +373,15 @@ FieldValue Recordset::readText(SQLUSMALLINT column)
     for (bool first = true;; first = false) {
         const SQLLEN capacity = SQLLEN(textBuffer_.size() * sizeof(SQLWCHAR));
         SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(statement_.get(), column, SQL_C_WCHAR, textBuffer_.data(),
-                                        capacity, &indicator);
+        SQLRETURN rc = SQLGetData(statement_.get(), column, SQL_C_WCHAR, textBuffer_.data(),
+                                  capacity, &indicator);
+        if (rc == SQL_NO_DATA && first && block_ && block_->capacity() > 1) {
+            // A cell not read yet has data, or at least a Null: this driver
+            // lost its place on the row it was moved to within the block.
+            fallBackToSingleRows();
+            rc = SQLGetData(statement_.get(), column, SQL_C_WCHAR, textBuffer_.data(), capacity,
+                            &indicator);
+        }
         if (rc == SQL_NO_DATA && !first)
             break;
         if (!SQL_SUCCEEDED(rc))
@@ -359,6 +414,43 @@ template<typename Call> SQLRETURN Recordset::watched(Call call)
 Error Recordset::failure(const QString &context) const
 {
     return database_->failure(statement_.get(), context, cutOff_);
+}
+
+// For a driver that cannot be trusted with blocks: runs the query again and
+// reads it a row a fetch from then on, standing on the row that is current.
+// Every row comes once, in the query's order, as long as the query returns
+// its rows in the same order again.
+void Recordset::fallBackToSingleRows()
+{
+    const SQLULEN current = rowsPassed_;
+    closeCursor();
+    SQLHSTMT statement = statement_.get();
+    SQLFreeStmt(statement, SQL_UNBIND);
+    SQLSetStmtAttrW(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+    SQLSetStmtAttrW(statement, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
+    SQLSetStmtAttrW(statement, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+    block_.reset();
+    blockCapacity_ = 0;
+    failure_.reset();
+    execute();
+    rowsPassed_ = current;
+    // Cells of this row read before may be another row's too.
+    std::fill(loaded_.begin(), loaded_.end(), false);
+    for (SQLULEN row = 0; row <= current; ++row) {
+        const SQLRETURN rc = watched([this] { return SQLFetch(statement_.get()); });
+        if (rc == SQL_NO_DATA) {
+            eof_ = true;
+            throw Error(
+                OdbcCallFailed,
+                QStringLiteral("The rows of \"%1\" changed while they were read").arg(sql_));
+        }
+        if (!SQL_SUCCEEDED(rc)) {
+            eof_ = true;
+            fail(QStringLiteral("Cannot read the next row of \"%1\"").arg(sql_));
+        }
+    }
+    nextUnread_ = 0;
+    eof_ = false;
 }
 
 void Recordset::fail(const QString &context) const

@@ -23,7 +23,9 @@ namespace kestrelon {
 // from the second row on, the columns read so far are bound to buffers that
 // one fetch fills for many rows; other columns, and text too long for its
 // buffer, are still read one cell at a time. What the caller sees is the
-// same either way, row by row and in the order the query returns them.
+// same either way, row by row and in the order the query returns them. A
+// driver that claims to read cells of any row of a block but then loses
+// them or reads another row's is read a row a fetch instead.
 class Recordset
 {
 public:
@@ -69,11 +71,14 @@ private:
     void nextBlockRow();
     void fetchBlock();
     void positionOnBlockRow();
+    bool provePositioning();
+    FieldValue readUpTo(int index);
     FieldValue readCell(int index);
     FieldValue readText(SQLUSMALLINT column);
     // Runs one call to the driver under the connection's time limit.
     template<typename Call> SQLRETURN watched(Call call);
     Error failure(const QString &context) const;
+    void fallBackToSingleRows();
     [[noreturn]] void fail(const QString &context) const;
 
     std::shared_ptr<Database> database_;
@@ -86,6 +91,7 @@ private:
     bool cutOff_ = false; // the last call was cut off at the time limit
     bool anyOrder_ = false;
     bool eof_ = true;
+    SQLULEN rowsPassed_ = 0; // rows before the current one since the query ran
     std::vector<Column> columns_;
     QHash<QString, int> positions_;
     // Values of the current row read so far: ODBC hands a column over only once.
@@ -98,9 +104,10 @@ private:
     SQLULEN blockCapacity_ = 0; // 0: cell by cell throughout
     std::unique_ptr<RowBlock> block_;
     SQLULEN blockRow_ = 0;
-    bool positioned_ = false;      // the driver's cursor stands on blockRow_
-    std::vector<bool> used_;       // columns read so far, bound at the next fetch
-    std::optional<Error> failure_; // reported by the last block fetch after its good rows
+    bool positioned_ = false;        // the driver's cursor stands on blockRow_
+    bool positioningProven_ = false; // the driver reads cells of the row it is moved to
+    std::vector<bool> used_;         // columns read so far, bound at the next fetch
+    std::optional<Error> failure_;   // reported by the last block fetch after its good rows
 };
 
 } // namespace kestrelon

@@ -18,13 +18,6 @@ constexpr SQLUSMALLINT notDelivered = SQL_ROW_NOROW;
 
 namespace {
 
-FieldValue numberValue(const Number &number, ColumnKind kind)
-{
-    if (number.isWhole && kind == ColumnKind::Whole)
-        return FieldValue::whole(number.whole);
-    return FieldValue::fractional(number.toDouble());
-}
-
 bool isAscii(std::string_view text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
@@ -32,17 +25,30 @@ bool isAscii(std::string_view text)
 
 } // namespace
 
-FieldValue numberCell(QStringView text, ColumnKind kind)
+FieldValue numberCell(QStringView text)
 {
-    const auto number = parseNumber(text);
-    return number ? numberValue(*number, kind) : FieldValue::text(text.toString());
+    std::string ascii;
+    ascii.reserve(size_t(text.size()));
+    for (const QChar c : text) {
+        if (c.unicode() > 0x7f)
+            return FieldValue::text(text.toString());
+        ascii.push_back(char(c.unicode()));
+    }
+    return numberCell(std::string_view(ascii));
 }
 
-FieldValue numberCell(std::string_view ascii, ColumnKind kind)
+FieldValue numberCell(std::string_view ascii)
 {
     const auto number = parseNumber(ascii);
-    return number ? numberValue(*number, kind)
-                  : FieldValue::text(QString::fromLatin1(ascii.data(), qsizetype(ascii.size())));
+    if (!number)
+        return FieldValue::text(QString::fromLatin1(ascii.data(), qsizetype(ascii.size())));
+    if (number->isWhole)
+        return FieldValue::whole(number->whole);
+    // A whole number beyond 64 bits keeps its exact digits rather than the
+    // nearest double, so that keys made from it stay apart.
+    if (const auto digits = wholeDigits(ascii))
+        return FieldValue::text(QString::fromLatin1(digits->data(), qsizetype(digits->size())));
+    return FieldValue::fractional(number->fractional);
 }
 
 RowBlock::RowBlock(SQLHSTMT statement, std::vector<ColumnKind> kinds, SQLULEN capacity)
@@ -123,7 +129,7 @@ FieldValue RowBlock::value(int column, SQLULEN row, bool &whole)
     if (c.kind != ColumnKind::Text) {
         const std::string_view text(cell, size_t(qMax<SQLLEN>(size, 0)));
         whole = size >= 0 && size < c.cellBytes && isAscii(text);
-        return whole ? numberCell(text, c.kind) : FieldValue();
+        return whole ? numberCell(text) : FieldValue();
     }
     if (size == SQL_NO_TOTAL || size < 0 || size > c.cellBytes - SQLLEN(sizeof(SQLWCHAR))) {
         whole = false;
@@ -138,6 +144,21 @@ FieldValue RowBlock::value(int column, SQLULEN row, bool &whole)
         c.text = odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(cell), length);
     }
     return FieldValue::text(c.text);
+}
+
+bool RowBlock::isOnlyRowWith(int column, SQLULEN row) const
+{
+    const Column &c = columns_[size_t(column)];
+    const auto cell = [&](SQLULEN r) { return c.data.data() + r * SQLULEN(c.cellBytes); };
+    const SQLLEN size = c.sizes[row];
+    if (size < 0 || size >= c.cellBytes)
+        return false;
+    for (SQLULEN other = 0; other < rowCount_; ++other) {
+        if (other != row && c.sizes[other] == size &&
+            std::memcmp(cell(other), cell(row), size_t(size)) == 0)
+            return false;
+    }
+    return true;
 }
 
 } // namespace kestrelon

@@ -8,17 +8,20 @@
 
 namespace kestrelon {
 
-// What a column's declared type says its values are: whole numbers,
-// fractional numbers or text.
+// What a column's declared type says its values are: numbers (whole or
+// fractional) or text. Number cells are read as text either way and take
+// the kind their own text spells.
 enum class ColumnKind { Whole, Fractional, Text };
 
 // A cell of a number column, from the text the driver holds for it, read by
 // the program's own number rule: a driver's own conversion may cut a value
 // short (the SQLite driver turns 1.5 in an INTEGER column into 1, and "x"
-// into Null), and a declared type does not bind what SQLite stores. A whole
-// number in a whole column stays whole; text that spells no number stays text.
-FieldValue numberCell(QStringView text, ColumnKind kind);
-FieldValue numberCell(std::string_view ascii, ColumnKind kind);
+// into Null), a declared type does not bind what SQLite stores, and a
+// NUMERIC or DECIMAL id is a whole number that a double would round. Digits
+// without a fraction or exponent stay a whole number, exact at any length;
+// text that spells no number stays text.
+FieldValue numberCell(QStringView text);
+FieldValue numberCell(std::string_view ascii);
 
 // Buffers bound to the columns of a statement, column by column, that one
 // fetch fills with a block of rows. Only the columns asked for are bound;
@@ -53,6 +56,10 @@ public:
 
     // The value of a bound cell; false in `whole` when the text was cut short.
     FieldValue value(int column, SQLULEN row, bool &whole);
+
+    // Whether no other row of the block holds the same bytes in this bound
+    // column, so that the row is the one a read of that value came from.
+    bool isOnlyRowWith(int column, SQLULEN row) const;
 
 private:
     struct Column

@@ -3,9 +3,11 @@
 #include "TreeModel.h"
 
 #include "data/Error.h"
+#include "data/NumberText.h"
 #include "data/Recordset.h"
 
 #include <charconv>
+#include <cmath>
 #include <iterator>
 #include <optional>
 
@@ -44,6 +46,20 @@ QString shown(const FieldValue &value)
     return value.isNull() ? QStringLiteral("Null") : value.toText();
 }
 
+// Levels are numbers; a text that spells none, or a NaN, is not a level.
+bool isNotANumber(const FieldValue &level)
+{
+    switch (level.kind()) {
+    case FieldValue::Kind::Null:
+    case FieldValue::Kind::Whole:
+        return false;
+    case FieldValue::Kind::Fractional:
+        return std::isnan(level.fractionalNumber());
+    default:
+        return !parseNumber(level.textView());
+    }
+}
+
 } // namespace
 
 void RowPlacer::place(const HierarchyRow &row)
@@ -52,6 +68,28 @@ void RowPlacer::place(const HierarchyRow &row)
         addNode(rules_.rootKey, row);
     else if (rules_.isChild(row.level, row.parentLevel))
         addNode(keyText(parentKey_, row.parent, row.parentId), row);
+    else if (isNotANumber(row.level))
+        // Without a parent level the child test cannot see this; the row
+        // would vanish unnamed, and its children be blamed in its stead.
+        throw Error(TypeMismatch, QStringLiteral("Type mismatch: the level \"%1\" is not a number")
+                                      .arg(row.level.toText()));
+}
+
+QString RowPlacer::leftOut(const HierarchyRow &row, const Error &error)
+{
+    const bool keyed = !(row.name.isNull() && row.id.isNull());
+    if (keyed) {
+        const QString &key = keyText(ownKey_, row.name, row.id);
+        if (tree_.find(key) == TreeModel::NoNode)
+            leftOutKeys_.insert(key);
+    }
+    if (error.number() == RelativeNotFound) {
+        const QString &parentKey = keyText(parentKey_, row.parent, row.parentId);
+        if (leftOutKeys_.contains(parentKey))
+            return QStringLiteral("Element not found: its parent \"%1\" was left out")
+                .arg(parentKey);
+    }
+    return error.description();
 }
 
 void RowPlacer::addNode(const QString &relativeKey, const HierarchyRow &row)
@@ -83,7 +121,7 @@ BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRule
             placer.place(row);
         } catch (const Error &error) {
             report.skip({shown(row.name), shown(row.id), shown(concat(row.parent, row.parentId)),
-                         error.description()});
+                         placer.leftOut(row, error)});
         }
         rows.moveNext();
     }

@@ -2,6 +2,7 @@
 
 #include "BuildReport.h"
 
+#include <QSet>
 #include <QString>
 
 #include "data/FieldValue.h"
@@ -9,6 +10,7 @@
 
 namespace kestrelon {
 
+class Error;
 class Recordset;
 class TreeModel;
 
@@ -30,8 +32,9 @@ struct HierarchyRules
 // Adds the root and one node per qualifying row, in row order: a first-level
 // row under the root, any other qualifying row under the node keyed by its
 // parent's name and id. A row that cannot become a node (its key is taken or
-// Null, its parent's node is missing, its levels are not numbers) is left
-// out and noted in the report. Errors of the cursor end the build.
+// Null, its parent's node is missing, its level is not a number, even where
+// no parent level is given) is left out and noted in the report. Errors of
+// the cursor end the build.
 BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRules &rules);
 
 // One row of that loop at a time: adds the row's node, adds nothing when the
@@ -42,6 +45,10 @@ class RowPlacer
 public:
     RowPlacer(TreeModel &tree, const HierarchyRules &rules) : tree_(tree), rules_(rules) {}
     void place(const HierarchyRow &row);
+    // Notes a row that place() refused with `error`, and returns why it was
+    // left out: a child whose parent was itself left out says so, rather
+    // than that no node has its parent's key.
+    QString leftOut(const HierarchyRow &row, const Error &error);
 
 private:
     void addNode(const QString &relativeKey, const HierarchyRow &row);
@@ -50,6 +57,7 @@ private:
     const HierarchyRules &rules_;
     QString ownKey_;
     QString parentKey_;
+    QSet<QString> leftOutKeys_; // keys of rows left out that no node holds
 };
 
 } // namespace kestrelon

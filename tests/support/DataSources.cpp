@@ -32,22 +32,40 @@ QString driverOr(const char *variable, const QString &registeredName)
     return path.isEmpty() ? registeredName : path;
 }
 
-int runCluster(const QStringList &arguments, const QByteArray &input = {},
-               QByteArray *output = nullptr)
+// Runs a server script of the project (pg-cluster, mariadb-server) on the
+// server directory that scripts/test named; what it prints goes to `output`.
+int runServerScript(const char *script, const char *directory, const QStringList &arguments,
+                    const QByteArray &input = {}, QByteArray *output = nullptr)
 {
     QProcess process;
-    process.start(environment("KESTRELON_TEST_PG_SCRIPT"),
-                  QStringList{arguments.first(), environment("KESTRELON_TEST_PG_CLUSTER")} +
-                      arguments.mid(1));
+    process.start(environment(script),
+                  QStringList{arguments.first(), environment(directory)} + arguments.mid(1));
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(60000);
     if (process.exitCode() != 0)
-        qWarning("pg-cluster %s: %s", qPrintable(arguments.first()),
+        qWarning("%s %s: %s", script, qPrintable(arguments.first()),
                  process.readAllStandardError().constData());
     if (output)
         *output = process.readAllStandardOutput();
     return process.exitCode();
+}
+
+// Whether scripts/test named the test server's directory; when it said the
+// server is required, its absence ends the test.
+bool serverConfigured(const char *directory, const char *required, const char *server)
+{
+    const bool configured = !environment(directory).isEmpty();
+    if (!configured && !environment(required).isEmpty())
+        qFatal("the test %s server is required but not configured", server);
+    return configured;
+}
+
+int runCluster(const QStringList &arguments, const QByteArray &input = {},
+               QByteArray *output = nullptr)
+{
+    return runServerScript("KESTRELON_TEST_PG_SCRIPT", "KESTRELON_TEST_PG_CLUSTER", arguments,
+                           input, output);
 }
 
 // Keeps the ODBC drivers loaded for the life of the process: the driver
@@ -55,7 +73,8 @@ int runCluster(const QStringList &arguments, const QByteArray &input = {},
 // runs at exit can then no longer say whose memory it found.
 void keepDriversLoaded()
 {
-    for (const char *variable : {"KESTRELON_TEST_SQLITE_DRIVER", "KESTRELON_TEST_PG_DRIVER"}) {
+    for (const char *variable : {"KESTRELON_TEST_SQLITE_DRIVER", "KESTRELON_TEST_PG_DRIVER",
+                                 "KESTRELON_TEST_MARIADB_DRIVER"}) {
         const QByteArray path = qgetenv(variable);
         if (!path.isEmpty())
             dlopen(path.constData(), RTLD_NOW | RTLD_NODELETE);
@@ -127,10 +146,7 @@ namespace postgres {
 
 bool available()
 {
-    const bool configured = !environment("KESTRELON_TEST_PG_CLUSTER").isEmpty();
-    if (!configured && !environment("KESTRELON_TEST_REQUIRE_PG").isEmpty())
-        qFatal("the test PostgreSQL server is required but not configured");
-    return configured;
+    return serverConfigured("KESTRELON_TEST_PG_CLUSTER", "KESTRELON_TEST_REQUIRE_PG", "PostgreSQL");
 }
 
 int run(const QString &database, const QString &sql)
@@ -200,5 +216,44 @@ $$;
 }
 
 } // namespace postgres
+
+QString mariadbDataSource(const QString &database)
+{
+    return QStringLiteral("[ds_hier]\nDriver=%1\nServer=127.0.0.1\nPort=%2\nDatabase=%3\n"
+                          "CharSet=utf8mb4\n")
+        .arg(driverOr("KESTRELON_TEST_MARIADB_DRIVER", QStringLiteral("MariaDB Unicode")),
+             environment("KESTRELON_TEST_MARIADB_PORT"), database);
+}
+
+namespace mariadb {
+
+bool available()
+{
+    return serverConfigured("KESTRELON_TEST_MARIADB_DIR", "KESTRELON_TEST_REQUIRE_MARIADB",
+                            "MariaDB");
+}
+
+int run(const QString &database, const QString &sql)
+{
+    // Quotes in test data are doubled, never backslashed.
+    const QString script =
+        QStringLiteral("SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES');\n") +
+        sql;
+    QStringList arguments{QStringLiteral("sql")};
+    if (!database.isEmpty())
+        arguments << database;
+    return runServerScript("KESTRELON_TEST_MARIADB_SCRIPT", "KESTRELON_TEST_MARIADB_DIR", arguments,
+                           script.toUtf8());
+}
+
+int recreate(const QString &database, const QString &sql)
+{
+    return run(QString(), QStringLiteral("DROP DATABASE IF EXISTS %1;\n"
+                                         "CREATE DATABASE %1 CHARACTER SET utf8mb4 "
+                                         "COLLATE utf8mb4_bin;\nUSE %1;\n%2")
+                              .arg(database, sql));
+}
+
+} // namespace mariadb
 
 } // namespace testsupport

@@ -56,7 +56,31 @@ bool userOnlyReads(const QString &database);
 
 } // namespace postgres
 
+// An odbc.ini section that makes "ds_hier" a database on the test MariaDB
+// server, through its Connector/ODBC driver.
+QString mariadbDataSource(const QString &database = QStringLiteral("kestrelon"));
+
+// The throwaway MariaDB server that scripts/test starts.
+namespace mariadb {
+
+// Whether the server is there; as postgres::available().
+bool available();
+// Runs SQL as root, in `database` when one is named; returns the client's
+// exit code. Backslashes in quoted text are plain characters.
+int run(const QString &database, const QString &sql);
+// A new database of this name (any old one dropped) made by the SQL.
+int recreate(const QString &database, const QString &sql);
+
+} // namespace mariadb
+
 } // namespace testsupport
+
+// Skips the calling test unless the test MariaDB server is running.
+#define REQUIRE_MARIADB()                                                                          \
+    do {                                                                                           \
+        if (!testsupport::mariadb::available())                                                    \
+            QSKIP("no test MariaDB server: run the tests with scripts/test");                      \
+    } while (false)
 
 // Skips the calling test unless the test PostgreSQL server is running.
 #define REQUIRE_POSTGRES()                                                                         \

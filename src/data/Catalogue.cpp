@@ -1,0 +1,79 @@
+#include "Catalogue.h"
+
+#include "Database.h"
+#include "OdbcHandle.h"
+#include "OdbcText.h"
+
+#include <sqlext.h>
+
+namespace kestrelon::catalogue {
+
+QStringList spellingsOf(Database &database, const QString &name)
+{
+    const odbc::Handle statement(SQL_HANDLE_STMT,
+                                 database.allocateStatement(*database.connection()));
+    const SQLHSTMT raw = statement.get();
+    const QString context = QStringLiteral("Cannot read the catalogue");
+    const Watchdog::Watch watched = database.watch(raw); // the catalogue is read in one go
+    auto types = odbc::toWide(QStringLiteral("TABLE,VIEW"));
+    if (!SQL_SUCCEEDED(SQLTablesW(raw, nullptr, 0, nullptr, 0, nullptr, 0, types.data(), SQL_NTS)))
+        throw database.failure(raw, context, watched.ranOut());
+    QStringList exact;
+    QStringList alike;
+    for (;;) {
+        const SQLRETURN rc = SQLFetch(raw);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(rc))
+            throw database.failure(raw, context, watched.ranOut());
+        SQLWCHAR buffer[1024] = {};
+        SQLLEN length = 0;
+        constexpr SQLUSMALLINT tableNameColumn = 3;
+        // A name too long for the buffer is not one the program looks for.
+        if (!SQL_SUCCEEDED(
+                SQLGetData(raw, tableNameColumn, SQL_C_WCHAR, buffer, sizeof buffer, &length)) ||
+            length <= 0 || length >= SQLLEN(sizeof buffer))
+            continue;
+        const QString listed = odbc::fromWide(buffer, qsizetype(length) / 2);
+        if (listed == name) {
+            if (!exact.contains(listed))
+                exact << listed;
+        } else if (listed.compare(name, Qt::CaseInsensitive) == 0 && !alike.contains(listed)) {
+            alike << listed;
+        }
+    }
+    return exact + alike;
+}
+
+QString quotedIdentifier(SQLHDBC connection, const QString &name)
+{
+    SQLWCHAR quote[8] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(
+            SQLGetInfoW(connection, SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof quote, &length)))
+        return name;
+    const QString mark =
+        odbc::fromWide(quote, qMin<qsizetype>(length / 2, qsizetype(std::size(quote)) - 1))
+            .trimmed();
+    if (mark.isEmpty())
+        return name;
+    QString doubled = name;
+    doubled.replace(mark, mark + mark);
+    return mark + doubled + mark;
+}
+
+bool canSelectFrom(Database &database, const QString &sqlName)
+{
+    const odbc::Handle statement(SQL_HANDLE_STMT,
+                                 database.allocateStatement(*database.connection()));
+    const SQLHSTMT raw = statement.get();
+    // No row is asked for: only whether the name resolves and may be read.
+    auto query = odbc::toWide(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(sqlName));
+    const Watchdog::Watch watched = database.watch(raw);
+    const SQLRETURN rc = SQLExecDirectW(raw, query.data(), SQL_NTS);
+    if (watched.ranOut())
+        throw database.failure(raw, QStringLiteral("Cannot read the catalogue"), true);
+    return SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
+}
+
+} // namespace kestrelon::catalogue
