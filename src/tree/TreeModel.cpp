@@ -58,6 +58,7 @@ TreeModel::BulkInsertion::~BulkInsertion()
 
 void TreeModel::endBulkInsertion()
 {
+    sortPendingChildren();
     endResetModel();
     // Parents come before their children, so views open them in order.
     for (Node node = 0; node < nodeCount(); ++node) {
@@ -97,12 +98,20 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHas
     if (image < 0 || image > 255)
         throw Error(InvalidKey, QStringLiteral("Invalid image index %1").arg(image));
 
-    const int row = insertPosition(parent, text);
+    const bool announced = bulkInsertions_ == 0;
+    // In bulk, a sorted parent's children are appended and put in order once
+    // at the end: inserting each into the middle would cost the square of
+    // their number.
+    const bool deferSorting = !announced && parent != NoNode && isSorted(parent);
+    const int row = deferSorting ? childCount(parent) : insertPosition(parent, text);
+    if (deferSorting && !(flags_[size_t(parent)] & PendingSortFlag)) {
+        flags_[size_t(parent)] |= PendingSortFlag;
+        pendingSorts_.push_back({parent, size_t(row)});
+    }
     const Node node = Node(parents_.size());
     const TextStore::Ref keyRef = strings_.add(key);
     const quint64 textRef =
         key.startsWith(text) ? quint64(text.size()) << 1 | 1 : quint64(strings_.add(text)) << 1;
-    const bool announced = bulkInsertions_ == 0;
     if (announced)
         beginInsertRows(indexOf(parent), row, row);
     texts_.push_back(textRef);
@@ -141,6 +150,25 @@ int TreeModel::insertPosition(Node parent, const QString &text) const
             return QAnyStringView::compare(value, textView(sibling), Qt::CaseInsensitive) < 0;
         });
     return int(place - siblings.begin());
+}
+
+// The children appended in bulk after those already in place: ordered
+// among themselves, then merged behind every earlier sibling that is not
+// greater, as one-by-one insertion would have placed them.
+void TreeModel::sortPendingChildren()
+{
+    const auto before = [this](Node a, Node b) {
+        return QAnyStringView::compare(textView(a), textView(b), Qt::CaseInsensitive) < 0;
+    };
+    for (const PendingSort &pending : pendingSorts_) {
+        auto &siblings = childrenOf(pending.parent);
+        const auto appended = siblings.begin() + qsizetype(pending.firstAppended);
+        std::stable_sort(appended, siblings.end(), before);
+        std::inplace_merge(siblings.begin(), appended, siblings.end(), before);
+        flags_[size_t(pending.parent)] &= quint8(~PendingSortFlag);
+        rowsStale_[size_t(pending.parent)] = true;
+    }
+    pendingSorts_.clear();
 }
 
 TreeModel::Node TreeModel::item(const QString &key) const

@@ -35,7 +35,8 @@ public:
 
     // While one lives, added nodes are not announced one by one: views see
     // a single reset when the last one ends, and are then asked to show
-    // every node whose expanded flag is set as expanded.
+    // every node whose expanded flag is set as expanded. Children of a node
+    // that sorts them take their places when the last one ends.
     class BulkInsertion
     {
     public:
@@ -111,11 +112,17 @@ private:
     // One element a node; large ones live in huge pages.
     template<typename T> using NodeArray = std::vector<T, HugePageAllocator<T>>;
 
-    enum Flag : quint8 { ExpandedFlag = 1, SortedFlag = 2 };
+    enum Flag : quint8 { ExpandedFlag = 1, SortedFlag = 2, PendingSortFlag = 4 };
+    struct PendingSort
+    {
+        Node parent;
+        size_t firstAppended;
+    };
 
     Node insert(Node parent, const QString &key, size_t keyHash, const QString &text, int image);
     Node find(const QString &key, size_t hash) const;
     int insertPosition(Node parent, const QString &text) const;
+    void sortPendingChildren();
     const std::vector<Node> &childrenOf(Node node) const;
     std::vector<Node> &childrenOf(Node node);
     int rowOf(Node node) const;
@@ -145,6 +152,7 @@ private:
     TextStore tagTexts_;
     KeyIndex byKey_;
     QList<QIcon> imageList_;
+    std::vector<PendingSort> pendingSorts_;
     int bulkInsertions_ = 0;
 };
 
