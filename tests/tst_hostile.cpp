@@ -180,6 +180,7 @@ private slots:
     void timeScale() { run(); }
 
     void deepChainExpandsToItsEnd();
+    void deeperChainIsCutAndOpensWhole();
 };
 
 void HostileDataTest::run()
@@ -607,6 +608,51 @@ void HostileDataTest::deepChainExpandsToItsEnd()
     probe.tv->collapse(probe.tree->indexOf(probe.tree->item(QStringLiteral("D11"))));
     QCOMPARE(probe.tree->image(probe.tree->item(QStringLiteral("D11"))), 1);
     QCOMPARE(probe.tree->image(lastBranch), 2);
+    ShownTexts::instance().addBoxes(boxes);
+}
+
+// A chain far deeper than any vocabulary: the tree keeps its first levels,
+// the warning names the first row cut off, and opening the whole chain with
+// "*" or from code, and going to its end, leave the window working.
+void HostileDataTest::deeperChainIsCutAndOpensWhole()
+{
+    constexpr int depth = 200000;
+    sqlite::create(sqliteFile(), generatedLithology(depth, "'D' || i, 'D' || (i - 1), i, i, "
+                                                           "i - 1, i - 1, NULL"));
+    BoxCatcher boxes;
+    Form1 form;
+    form.Form_Load();
+    const FormProbe probe(form);
+    const int kept = TreeModel::MaxDepth - 1;
+    QCOMPARE(probe.tree->nodeCount(), kept + 1);
+    QCOMPARE(boxes.boxes().size(), 1);
+    const QString warning = boxes.boxes().first().text;
+    QCOMPARE(skippedCountIn(warning), depth - kept);
+    const QString firstCut = QStringLiteral("D%1").arg(kept + 1);
+    QVERIFY2(warning.contains("- \"" + firstCut + "\" (id") && warning.contains("Too deep"),
+             qPrintable(warning));
+
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const auto deepest = probe.tree->item(QStringLiteral("D%1%1").arg(kept));
+    const auto aboveDeepest = probe.tree->parentOf(deepest);
+    probe.select(QStringLiteral("lith6"));
+    QTest::keyClick(probe.tv, Qt::Key_Asterisk);
+    QVERIFY(probe.tv->isExpanded(probe.tree->indexOf(aboveDeepest)));
+    QCOMPARE(probe.tree->image(aboveDeepest), 2);
+    QCOMPARE(probe.tree->image(deepest), 1);
+    QTest::keyClick(probe.tv, Qt::Key_End);
+    probe.tv->collapseAll();
+    QCOMPARE(probe.tree->image(aboveDeepest), 1);
+    probe.tv->expandAll();
+    QCOMPARE(probe.tree->image(aboveDeepest), 2);
+    QTest::keyClick(probe.tv, Qt::Key_End);
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    probe.select(QStringLiteral("D%1%1").arg(kept));
+    probe.btn_define->click();
+    QCOMPARE(probe.description(), QStringLiteral("D%1: ").arg(kept));
+    QCOMPARE(probe.lbl_level->text(), QStringLiteral("Level: %1").arg(kept));
+    QCOMPARE(boxes.boxes().size(), 1);
     ShownTexts::instance().addBoxes(boxes);
 }
 

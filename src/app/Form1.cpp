@@ -167,7 +167,7 @@ void Form1::placeOnScreen()
 }
 
 void Form1::Form_Load()
-{
+try {
     try {
         const auto engine = Engine::instance();
         source_.SourceWorkspace = engine->createWorkspace(DataSourceName, UserName, Password);
@@ -192,6 +192,14 @@ void Form1::Form_Load()
     const QString skipped = skippedRowsMessage(reports);
     if (!skipped.isEmpty())
         showWarning(this, skipped);
+} catch (const std::exception &error) {
+    // Anything else, running out of memory above all, ends the start-up as
+    // a failure to read does.
+    const bool outOfMemory = dynamic_cast<const std::bad_alloc *>(&error) != nullptr;
+    showCritical(this, errorReportMessage(Error(
+                           UnexpectedFailure, outOfMemory ? QStringLiteral("Out of memory")
+                                                          : QString::fromLocal8Bit(error.what()))));
+    unload();
 }
 
 // The stratigraphic hierarchy stands beside the lithology when the data

@@ -97,6 +97,9 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHas
                     QStringLiteral("Key is not unique in collection: \"%1\"").arg(key));
     if (image < 0 || image > 255)
         throw Error(InvalidKey, QStringLiteral("Invalid image index %1").arg(image));
+    if (depthOf(parent) >= MaxDepth)
+        throw Error(TreeTooDeep,
+                    QStringLiteral("Too deep: a branch holds at most %1 levels").arg(MaxDepth));
 
     const bool announced = bulkInsertions_ == 0;
     // In bulk, a sorted parent's children are appended and put in order once
@@ -136,6 +139,16 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHas
     if (announced)
         endInsertRows();
     return node;
+}
+
+// Levels from the top down to `node`, counted as far as MaxDepth; real
+// hierarchies are shallow, so the walk is short.
+int TreeModel::depthOf(Node node) const
+{
+    int depth = 0;
+    for (; node != NoNode && depth < MaxDepth; node = parents_[size_t(node)])
+        ++depth;
+    return depth;
 }
 
 // Arrival order, or for a parent that sorts its children the place after

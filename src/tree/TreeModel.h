@@ -30,6 +30,10 @@ public:
     static constexpr Node NoNode = -1;
     static constexpr int NoImage = 0;
     static inline const QString PathSeparator = QStringLiteral("\\");
+    // Levels a branch may have, its top-level node included. Views lay out
+    // an open branch by recursion, one call a level: far deeper chains would
+    // overflow the stack.
+    static constexpr int MaxDepth = 2000;
 
     explicit TreeModel(QObject *parent = nullptr);
 
@@ -53,7 +57,7 @@ public:
     // key is `relativeKey` (or at its place in alphabetical order when that
     // node sorts its children). Raises KeyNotUnique when the key is taken,
     // RelativeNotFound when the relative key is unknown, InvalidKey for an
-    // empty key.
+    // empty key, TreeTooDeep below a node at MaxDepth.
     Node addRoot(const QString &key, const QString &text, int image = NoImage);
     Node addChild(const QString &relativeKey, const QString &key, const QString &text,
                   int image = NoImage);
@@ -123,6 +127,7 @@ private:
     Node find(const QString &key, size_t hash) const;
     int insertPosition(Node parent, const QString &text) const;
     void sortPendingChildren();
+    int depthOf(Node node) const;
     const std::vector<Node> &childrenOf(Node node) const;
     std::vector<Node> &childrenOf(Node node);
     int rowOf(Node node) const;
