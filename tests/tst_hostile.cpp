@@ -222,11 +222,23 @@ void HostileDataTest::run()
             QCOMPARE(warnings.size(), 1);
             const QString &warning = warnings.first().text;
             QCOMPARE(skippedCountIn(warning), skippedCount);
+            // A long name shows its start.
             for (const QString &name : skipped)
                 QVERIFY2(
-                    warning.contains(QStringLiteral("- \"") + name + QStringLiteral("\" (id")),
+                    warning.contains(
+                        QStringLiteral("- \"") +
+                        (name.size() > 80 ? name.left(40) : name + QStringLiteral("\" (id"))),
                     qPrintable(name.left(100) + QStringLiteral(" not in:\n") + warning.left(2000)));
+            for (const QString &line : warning.split(u'\n'))
+                QVERIFY2(line.size() <= 450, qPrintable(line));
         }
+        // Every box fits on the screen, whatever the data.
+        for (const ShownBox &box : boxes.boxes())
+            QVERIFY2(box.screen.contains(box.frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                    .arg(box.frame.x())
+                                                                    .arg(box.frame.y())
+                                                                    .arg(box.frame.width())
+                                                                    .arg(box.frame.height())));
         if (unloads)
             return;
 
@@ -456,6 +468,28 @@ void HostileDataTest::text_data()
     addCase("a 1 MB definition", lithology({top("Huge", 1, megabyte), top("Small", 2, "s")}),
             "Lithology Version 6(Huge,Small)", {},
             {{"Huge1", "Huge: " + megabyte, "Level: 1"}, {"Small2", "Small: s", "Level: 1"}});
+    // Each row twice: the second of each is left out and listed.
+    for (const int length : {1000, 100000}) {
+        QStringList names;
+        for (int i = 1; i <= 10; ++i)
+            names << QStringLiteral("N%1-").arg(i) + QString(length, u'0');
+        addCase(qPrintable(QStringLiteral("ten rows left out with %1-character names").arg(length)),
+                generatedLithology(20, QStringLiteral("printf('N%d-', (i + 1) / 2) || "
+                                                      "hex(zeroblob(%1)), NULL, 1, 1, NULL, NULL, "
+                                                      "'row ' || i")
+                                           .arg(length / 2)),
+                QString(), names, {{names.last() + "1", names.last() + ": row 19", "Level: 1"}});
+    }
+    // Ten rows whose long parent keys lead nowhere: more lines than the
+    // screen holds, so the box leaves the last of them off.
+    QStringList orphans;
+    for (int i = 1; i <= 10; ++i)
+        orphans << QStringLiteral("C%1-").arg(i) + QString(1000, u'0');
+    QTest::newRow("ten long rows, more than a screen holds")
+        << generatedLithology(10, "'C' || i || '-' || hex(zeroblob(500)), "
+                                  "'P' || hex(zeroblob(500)), 2, i, 1, 1, NULL")
+        << "Lithology Version 6" << -1 << orphans.first(3) << 10 << QStringList{} << false
+        << Presses{};
     const QString longName = QStringLiteral("Long").repeated(2500);
     const QString otherLong = QString(10000, u'x');
     addCase("10,000-character names",
