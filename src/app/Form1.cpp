@@ -6,6 +6,7 @@
 #include "MessageBoxes.h"
 #include "Messages.h"
 #include "Pictures.h"
+#include "TermTreeView.h"
 #include "Twips.h"
 #include "WindowPlacement.h"
 
@@ -88,7 +89,7 @@ void Form1::createControls()
     btn_define->setDefault(false);
 
     model_ = new TreeModel(this);
-    tv = new QTreeView(this);
+    tv = new TermTreeView(this);
     tv->setObjectName(QStringLiteral("tv"));
     tv->setAccessibleName(QStringLiteral("Terms"));
     tv->setHeaderHidden(true);
