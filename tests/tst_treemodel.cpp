@@ -122,6 +122,21 @@ private slots:
         QCOMPARE(errorNumberOf([&] { tree.item("missing"); }), int(NoSuchNode));
         QCOMPARE(tree.fullPath(granite), QStringLiteral("Lithology Version 6\\Igneous\\Granite"));
         QCOMPARE(tree.fullPath(tree.item("lith6")), QStringLiteral("Lithology Version 6"));
+
+        // A view is given the start of a very long text to draw; the node
+        // keeps all of it.
+        const QString latin = QString(100000, u'x');
+        const QString wide = QStringLiteral("\U0001F30B").repeated(50000);
+        for (const QString &text : {latin, wide}) {
+            const auto node = tree.addChild("Granite2", text + u'#', text);
+            const QString shown = tree.indexOf(node).data().toString();
+            QVERIFY(shown.size() <= TreeModel::LongestShownText);
+            QVERIFY(shown.endsWith(QChar(0x2026)));
+            QVERIFY(text.startsWith(shown.chopped(1)));
+            QVERIFY(!shown.chopped(1).back().isHighSurrogate());
+            QCOMPARE(tree.text(node), text);
+            QCOMPARE(tree.fullPath(node), tree.fullPath(granite) + u'\\' + text);
+        }
     }
 
     void tagsAndImagesAreKeptAsGiven()

@@ -213,6 +213,21 @@ QAnyStringView TreeModel::textView(Node node) const
     return strings_.view(TextStore::Ref(text >> 1));
 }
 
+QString TreeModel::shownText(Node node) const
+{
+    const QAnyStringView text = textView(node);
+    if (text.size() <= LongestShownText)
+        return text.toString();
+    return text.visit([](auto characters) {
+        qsizetype length = LongestShownText - 1;
+        if constexpr (std::is_same_v<decltype(characters), QStringView>) {
+            if (characters.at(length - 1).isHighSurrogate())
+                --length;
+        }
+        return characters.left(length).toString() + QChar(0x2026);
+    });
+}
+
 QString TreeModel::fullPath(Node node) const
 {
     QStringList texts;
@@ -386,7 +401,7 @@ QVariant TreeModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return text(node);
+        return shownText(node);
     case Qt::DecorationRole: {
         const int image = images_[size_t(node)];
         if (image == NoImage || image > imageList_.size())

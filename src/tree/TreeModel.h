@@ -34,6 +34,10 @@ public:
     // an open branch by recursion, one call a level: far deeper chains would
     // overflow the stack.
     static constexpr int MaxDepth = 2000;
+    // Characters of a node's text that views are given to draw: laying out
+    // a text of megabytes takes seconds at every repaint. A longer text is
+    // cut, and ends in an ellipsis.
+    static constexpr qsizetype LongestShownText = 1000;
 
     explicit TreeModel(QObject *parent = nullptr);
 
@@ -128,6 +132,7 @@ private:
     int insertPosition(Node parent, const QString &text) const;
     void sortPendingChildren();
     int depthOf(Node node) const;
+    QString shownText(Node node) const;
     const std::vector<Node> &childrenOf(Node node) const;
     std::vector<Node> &childrenOf(Node node);
     int rowOf(Node node) const;
