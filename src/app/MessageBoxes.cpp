@@ -30,11 +30,19 @@ public:
     using QMessageBox::QMessageBox;
 
 protected:
+    // The box takes its size from its text when shown, and again whenever
+    // its layout asks.
     void showEvent(QShowEvent *event) override
     {
-        // The box takes its size from its text here.
         QMessageBox::showEvent(event);
         fitToScreen();
+    }
+    bool event(QEvent *event) override
+    {
+        const bool handled = QMessageBox::event(event);
+        if (event->type() == QEvent::LayoutRequest && isVisible())
+            fitToScreen();
+        return handled;
     }
 
 private:
