@@ -331,7 +331,7 @@ private slots:
     // "<pause>", "<F3>" and "<Shift+F3>"; then the selected node's full
     // path, and every node below the root that is open, each showing the
     // open folder. Igneous > Granite > Grano-diorite, Igneous > Gabbro;
-    // Sedimentary > Sandstone > Greywacke, Sedimentary > Shale.
+    // Sedimentary > Sandstone > Greywacke, Sedimentary > Shale, Grey shale.
     void typingFindsTerms_data()
     {
         QTest::addColumn<QStringList>("steps");
@@ -360,10 +360,14 @@ private slots:
             << QStringList{"g", "<F3>", "<F3>"} << igneous + "\\Gabbro"
             << QStringList{"Igneous1", "Granite2"};
         QTest::newRow("F3 wraps around")
-            << QStringList{"g", "<F3>", "<F3>", "<F3>", "<F3>"} << igneous + "\\Granite"
+            << QStringList{"g", "<F3>", "<F3>", "<F3>", "<F3>", "<F3>"} << igneous + "\\Granite"
             << QStringList{"Igneous1", "Granite2", "Sedimentary5", "Sandstone6"};
         QTest::newRow("Shift+F3 goes back, wrapping around")
-            << QStringList{"g", "<Shift+F3>"} << sedimentary + "\\Sandstone\\Greywacke"
+            << QStringList{"g", "<Shift+F3>", "<Shift+F3>"}
+            << sedimentary + "\\Sandstone\\Greywacke"
+            << QStringList{"Igneous1", "Sedimentary5", "Sandstone6"};
+        QTest::newRow("a space in the prefix")
+            << QStringList{"grey s"} << sedimentary + "\\Grey shale"
             << QStringList{"Igneous1", "Sedimentary5", "Sandstone6"};
         QTest::newRow("the root itself")
             << QStringList{"lith"} << "Lithology Version 6" << QStringList{};
@@ -374,15 +378,17 @@ private slots:
         QFETCH(QString, selected);
         QFETCH(QStringList, opened);
         const QVariant null;
-        sqlite::create(sqliteFile(), sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
-                                                    {{"Igneous", null, 1, 1, null, null, ""},
-                                                     {"Granite", "Igneous", 2, 2, 1, 1, ""},
-                                                     {"Grano-diorite", "Granite", 3, 3, 2, 2, ""},
-                                                     {"Gabbro", "Igneous", 2, 4, 1, 1, ""},
-                                                     {"Sedimentary", null, 1, 5, null, null, ""},
-                                                     {"Sandstone", "Sedimentary", 2, 6, 5, 1, ""},
-                                                     {"Greywacke", "Sandstone", 3, 7, 6, 2, ""},
-                                                     {"Shale", "Sedimentary", 2, 8, 5, 1, ""}}));
+        sqlite::create(sqliteFile(),
+                       sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
+                                      {{"Igneous", null, 1, 1, null, null, ""},
+                                       {"Granite", "Igneous", 2, 2, 1, 1, ""},
+                                       {"Grano-diorite", "Granite", 3, 3, 2, 2, ""},
+                                       {"Gabbro", "Igneous", 2, 4, 1, 1, ""},
+                                       {"Sedimentary", null, 1, 5, null, null, ""},
+                                       {"Sandstone", "Sedimentary", 2, 6, 5, 1, ""},
+                                       {"Greywacke", "Sandstone", 3, 7, 6, 2, ""},
+                                       {"Shale", "Sedimentary", 2, 8, 5, 1, ""},
+                                       {"Grey shale", "Sedimentary", 2, 9, 5, 1, ""}}));
         auto restore = qScopeGuard([] { sqlite::create(sqliteFile(), smallHierarchy()); });
         ShownForm shown;
         QVERIFY(shown.ready());
