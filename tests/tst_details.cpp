@@ -2,7 +2,11 @@
 #include "support/LoadedWindow.h"
 #include "support/SqliteFile.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTextBlock>
 
 using namespace kestrelon;
 using namespace testsupport;
@@ -247,7 +251,7 @@ private slots:
     void lithologyRowSetGoneLeavesTheWindowAsItWas()
     {
         sqlite::create(sqliteFile(), lithology({{"Igneous", null(), 1, 1, null(), null(), "melt"},
-                                                  {"Granite", "Igneous", 2, 2, 1, 1, "coarse"}}));
+                                                {"Granite", "Igneous", 2, 2, 1, 1, "coarse"}}));
         LoadedWindow window;
         window.define("Igneous1");
         sqlite::change(sqliteFile(), {"DROP VIEW QryLithParent"});
@@ -263,7 +267,7 @@ private slots:
         QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 1"));
 
         sqlite::change(sqliteFile(), {"CREATE VIEW QryLithParent AS SELECT * FROM "
-                                        "QryLithParent_rows ORDER BY rowid"});
+                                      "QryLithParent_rows ORDER BY rowid"});
         window.define("Granite2");
         QCOMPARE(window.boxes.boxes().size(), 1);
         QCOMPARE(window.probe.description(), QStringLiteral("Granite: coarse"));
@@ -430,6 +434,12 @@ private slots:
         QTest::newRow("LF CR") << "a\n\rb";
         QTest::newRow("paragraph and line separators") << QStringLiteral("a\u2029b\u2028c");
         QTest::newRow("tabs and form feeds") << "a\tb\fc";
+        const QString words = QStringLiteral("grain ").repeated(5000);
+        QTest::newRow("a line of 5,000 words") << words;
+        QTest::newRow("long lines between line breaks") << words + "\r\n" + words + "\n\r" + words;
+        QTest::newRow("a line without spaces") << QString(20000, u'x');
+        QTest::newRow("characters in two halves where a line is split")
+            << QStringLiteral("\U0001F30B").repeated(5000);
     }
     void descriptionBoxReadsBackWhatWasWritten()
     {
@@ -438,7 +448,20 @@ private slots:
         box.setText(QStringLiteral("before"));
         box.setText(text);
         QCOMPARE(box.text(), text);
-        box.setText(box.text() + QStringLiteral("\r\nmore"));
+
+        // The editor lays out no long paragraph; what is copied, and what
+        // is typed after it, keep the lines whole.
+        for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next())
+            QVERIFY(block.length() - 1 <= DescriptionBox::longestPiece);
+        static const QRegularExpression lineBreak(QStringLiteral("\r\n|[\r\n\u2029]"));
+        box.selectAll();
+        box.copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString(text).replace(lineBreak, "\n"));
+        box.moveCursor(QTextCursor::End);
+        QTest::keyClicks(&box, QStringLiteral("!"));
+        QCOMPARE(box.text(), QString(text).replace(lineBreak, "\r\n") + u'!');
+
+        box.setText(text + QStringLiteral("\r\nmore"));
         QCOMPARE(box.text(), text + QStringLiteral("\r\nmore"));
     }
 
@@ -459,8 +482,8 @@ private slots:
     void demoTerms()
     {
         sqlite::create(sqliteFile(), sqlite::demoScript("schema.sqlite.sql") +
-                                           sqlite::demoScript("lithology.sql") +
-                                           sqlite::demoScript("stratigraphy.sql"));
+                                         sqlite::demoScript("lithology.sql") +
+                                         sqlite::demoScript("stratigraphy.sql"));
         LoadedWindow window;
         QVERIFY(window.boxes.boxes().isEmpty());
         const TreeModel &tree = *window.probe.tree;

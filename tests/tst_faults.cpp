@@ -14,6 +14,7 @@
 #include <csignal>
 #include <future>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 using namespace kestrelon;
 using namespace testsupport;
@@ -164,6 +165,18 @@ qint64 timedLoad(Form1 &form, const BoxCatcher &boxes, const char *situation)
     ShownTexts::instance().addBoxes(boxes);
     qInfo("%s: the start-up gave up after %lld ms", situation, waited);
     return waited;
+}
+
+// The address space the process has mapped so far, in bytes.
+rlim_t mappedBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmSize:"))
+            return rlim_t(line.mid(7).trimmed().split(' ').first().toULongLong()) * 1024;
+    return 0;
 }
 
 // The window after one press of "Define" on the node with this key.
@@ -444,6 +457,59 @@ GRANT SELECT ON QryLithParent TO "user";
             ShownTexts::instance().addBoxes(boxes);
         }
         QCOMPARE(sqlite::checksum(sqliteFile()), before);
+    }
+
+    // A 50 MB definition with too little memory to read it: whichever
+    // allocation fails, the driver's or the program's, the start-up ends
+    // with a critical box, as a failure to read does, or loads; it never
+    // aborts.
+    void outOfMemoryAtStart_data()
+    {
+        QTest::addColumn<int>("spareMegabytes");
+        for (int spare = 100; spare <= 500; spare += 50)
+            QTest::addRow("%d MB to spare", spare) << spare;
+    }
+    void outOfMemoryAtStart()
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("AddressSanitizer needs more address space than the limit leaves");
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+        QSKIP("AddressSanitizer needs more address space than the limit leaves");
+#endif
+#endif
+        QFETCH(int, spareMegabytes);
+        static const bool created = [] {
+            useOdbcIni(sqliteDataSource(sqliteFile()));
+            sqlite::create(
+                sqliteFile(),
+                sqlite::rowSet(QStringLiteral("QryLithParent"), sqlite::lithologyColumns(),
+                               {{"Sand", QVariant(), 1, 1, QVariant(), QVariant(), ""}})
+                    << QStringLiteral("INSERT INTO QryLithParent_rows SELECT 'Huge', "
+                                      "NULL, 1, 2, NULL, NULL, hex(zeroblob(25000000))"));
+            return true;
+        }();
+        QVERIFY(created);
+        BoxCatcher boxes;
+        Form1 form;
+        rlimit limit{};
+        QCOMPARE(getrlimit(RLIMIT_AS, &limit), 0);
+        const rlimit unlimited = limit;
+        limit.rlim_cur = mappedBytes() + rlim_t(spareMegabytes) * 1024 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_AS, &limit), 0);
+        form.Form_Load();
+        QCOMPARE(setrlimit(RLIMIT_AS, &unlimited), 0);
+        ShownTexts::instance().addBoxes(boxes);
+
+        if (!form.isUnloaded()) {
+            QVERIFY(boxes.boxes().isEmpty());
+            return;
+        }
+        QCOMPARE(boxes.boxes().size(), 1);
+        const ShownBox &box = boxes.boxes().first();
+        qInfo("%d MB to spare: %s", spareMegabytes, qPrintable(box.text.simplified()));
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QVERIFY2(box.text.startsWith(QStringLiteral("Run-time error '")), qPrintable(box.text));
     }
 };
 

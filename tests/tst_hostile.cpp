@@ -180,6 +180,7 @@ private slots:
     void timeScale() { run(); }
 
     void deepChainExpandsToItsEnd();
+    void deeperChainIsCutAndOpensWhole();
 };
 
 void HostileDataTest::run()
@@ -221,11 +222,23 @@ void HostileDataTest::run()
             QCOMPARE(warnings.size(), 1);
             const QString &warning = warnings.first().text;
             QCOMPARE(skippedCountIn(warning), skippedCount);
+            // A long name shows its start.
             for (const QString &name : skipped)
                 QVERIFY2(
-                    warning.contains(QStringLiteral("- \"") + name + QStringLiteral("\" (id")),
+                    warning.contains(
+                        QStringLiteral("- \"") +
+                        (name.size() > 80 ? name.left(40) : name + QStringLiteral("\" (id"))),
                     qPrintable(name.left(100) + QStringLiteral(" not in:\n") + warning.left(2000)));
+            for (const QString &line : warning.split(u'\n'))
+                QVERIFY2(line.size() <= 450, qPrintable(line));
         }
+        // Every box fits on the screen, whatever the data.
+        for (const ShownBox &box : boxes.boxes())
+            QVERIFY2(box.screen.contains(box.frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                    .arg(box.frame.x())
+                                                                    .arg(box.frame.y())
+                                                                    .arg(box.frame.width())
+                                                                    .arg(box.frame.height())));
         if (unloads)
             return;
 
@@ -473,6 +486,28 @@ void HostileDataTest::text_data()
     addCase("a 1 MB definition", lithology({top("Huge", 1, megabyte), top("Small", 2, "s")}),
             "Lithology Version 6(Huge,Small)", {},
             {{"Huge1", "Huge: " + megabyte, "Level: 1"}, {"Small2", "Small: s", "Level: 1"}});
+    // Each row twice: the second of each is left out and listed.
+    for (const int length : {1000, 100000}) {
+        QStringList names;
+        for (int i = 1; i <= 10; ++i)
+            names << QStringLiteral("N%1-").arg(i) + QString(length, u'0');
+        addCase(qPrintable(QStringLiteral("ten rows left out with %1-character names").arg(length)),
+                generatedLithology(20, QStringLiteral("printf('N%d-', (i + 1) / 2) || "
+                                                      "hex(zeroblob(%1)), NULL, 1, 1, NULL, NULL, "
+                                                      "'row ' || i")
+                                           .arg(length / 2)),
+                QString(), names, {{names.last() + "1", names.last() + ": row 19", "Level: 1"}});
+    }
+    // Ten rows whose long parent keys lead nowhere: more lines than the
+    // screen holds, so the box leaves the last of them off.
+    QStringList orphans;
+    for (int i = 1; i <= 10; ++i)
+        orphans << QStringLiteral("C%1-").arg(i) + QString(1000, u'0');
+    QTest::newRow("ten long rows, more than a screen holds")
+        << generatedLithology(10, "'C' || i || '-' || hex(zeroblob(500)), "
+                                  "'P' || hex(zeroblob(500)), 2, i, 1, 1, NULL")
+        << "Lithology Version 6" << -1 << orphans.first(3) << 10 << QStringList{} << false
+        << Presses{};
     const QString longName = QStringLiteral("Long").repeated(2500);
     const QString otherLong = QString(10000, u'x');
     addCase("10,000-character names",
@@ -625,6 +660,51 @@ void HostileDataTest::deepChainExpandsToItsEnd()
     probe.tv->collapse(probe.tree->indexOf(probe.tree->item(QStringLiteral("D11"))));
     QCOMPARE(probe.tree->image(probe.tree->item(QStringLiteral("D11"))), 1);
     QCOMPARE(probe.tree->image(lastBranch), 2);
+    ShownTexts::instance().addBoxes(boxes);
+}
+
+// A chain far deeper than any vocabulary: the tree keeps its first levels,
+// the warning names the first row cut off, and opening the whole chain with
+// "*" or from code, and going to its end, leave the window working.
+void HostileDataTest::deeperChainIsCutAndOpensWhole()
+{
+    constexpr int depth = 200000;
+    sqlite::create(sqliteFile(), generatedLithology(depth, "'D' || i, 'D' || (i - 1), i, i, "
+                                                           "i - 1, i - 1, NULL"));
+    BoxCatcher boxes;
+    Form1 form;
+    form.Form_Load();
+    const FormProbe probe(form);
+    const int kept = TreeModel::MaxDepth - 1;
+    QCOMPARE(probe.tree->nodeCount(), kept + 1);
+    QCOMPARE(boxes.boxes().size(), 1);
+    const QString warning = boxes.boxes().first().text;
+    QCOMPARE(skippedCountIn(warning), depth - kept);
+    const QString firstCut = QStringLiteral("D%1").arg(kept + 1);
+    QVERIFY2(warning.contains("- \"" + firstCut + "\" (id") && warning.contains("Too deep"),
+             qPrintable(warning));
+
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const auto deepest = probe.tree->item(QStringLiteral("D%1%1").arg(kept));
+    const auto aboveDeepest = probe.tree->parentOf(deepest);
+    probe.select(QStringLiteral("lith6"));
+    QTest::keyClick(probe.tv, Qt::Key_Asterisk);
+    QVERIFY(probe.tv->isExpanded(probe.tree->indexOf(aboveDeepest)));
+    QCOMPARE(probe.tree->image(aboveDeepest), 2);
+    QCOMPARE(probe.tree->image(deepest), 1);
+    QTest::keyClick(probe.tv, Qt::Key_End);
+    probe.tv->collapseAll();
+    QCOMPARE(probe.tree->image(aboveDeepest), 1);
+    probe.tv->expandAll();
+    QCOMPARE(probe.tree->image(aboveDeepest), 2);
+    QTest::keyClick(probe.tv, Qt::Key_End);
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    probe.select(QStringLiteral("D%1%1").arg(kept));
+    probe.btn_define->click();
+    QCOMPARE(probe.description(), QStringLiteral("D%1: ").arg(kept));
+    QCOMPARE(probe.lbl_level->text(), QStringLiteral("Level: %1").arg(kept));
+    QCOMPARE(boxes.boxes().size(), 1);
     ShownTexts::instance().addBoxes(boxes);
 }
 

@@ -27,27 +27,47 @@ class TreeModelTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Children added one by one, then others in bulk, which are put in
+    // order when the bulk insertion ends.
     void sortedParentPlacesChildrenAlphabeticallyIgnoringCase_data()
     {
         QTest::addColumn<QStringList>("arrivals");
+        QTest::addColumn<QStringList>("bulkArrivals");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("reversed") << QStringList{"c", "b", "a"} << QStringList{"a", "b", "c"};
-        QTest::newRow("case ignored")
-            << QStringList{"beta", "Alpha", "alpha2"} << QStringList{"Alpha", "alpha2", "beta"};
-        QTest::newRow("ties keep arrival order") << QStringList{"Sand", "clay", "sand", "SAND"}
-                                                 << QStringList{"clay", "Sand", "sand", "SAND"};
+        QTest::newRow("reversed") << QStringList{"c", "b", "a"} << QStringList{}
+                                  << QStringList{"a", "b", "c"};
+        QTest::newRow("case ignored") << QStringList{"beta", "Alpha", "alpha2"} << QStringList{}
+                                      << QStringList{"Alpha", "alpha2", "beta"};
+        QTest::newRow("ties keep arrival order")
+            << QStringList{"Sand", "clay", "sand", "SAND"} << QStringList{}
+            << QStringList{"clay", "Sand", "sand", "SAND"};
+        QTest::newRow("reversed in bulk")
+            << QStringList{} << QStringList{"c", "b", "a", "B"} << QStringList{"a", "b", "B", "c"};
+        QTest::newRow("ties in bulk keep arrival order")
+            << QStringList{} << QStringList{"Sand", "clay", "sand", "SAND", "Clay", "a"}
+            << QStringList{"a", "clay", "Clay", "Sand", "sand", "SAND"};
+        QTest::newRow("bulk after single")
+            << QStringList{"sand", "Clay", "zinc"} << QStringList{"SAND", "clay", "Basalt", "Zinc"}
+            << QStringList{"Basalt", "Clay", "clay", "sand", "SAND", "zinc", "Zinc"};
     }
     void sortedParentPlacesChildrenAlphabeticallyIgnoringCase()
     {
         QFETCH(QStringList, arrivals);
+        QFETCH(QStringList, bulkArrivals);
         QFETCH(QStringList, shown);
         TreeModel tree;
         QAbstractItemModelTester tester(&tree,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         const auto root = tree.addRoot("r", "Root");
         tree.setSorted(root, true);
-        for (int i = 0; i < arrivals.size(); ++i)
-            tree.addChild("r", QString::number(i), arrivals[i], 1);
+        int key = 0;
+        for (const QString &text : arrivals)
+            tree.addChild("r", QString::number(key++), text, 1);
+        {
+            const TreeModel::BulkInsertion bulk(tree);
+            for (const QString &text : bulkArrivals)
+                tree.addChild("r", QString::number(key++), text, 1);
+        }
         QCOMPARE(childTexts(tree, root), shown);
         // Every node still finds its own row after insertions moved it.
         for (int row = 0; row < shown.size(); ++row) {
@@ -102,6 +122,21 @@ private slots:
         QCOMPARE(errorNumberOf([&] { tree.item("missing"); }), int(NoSuchNode));
         QCOMPARE(tree.fullPath(granite), QStringLiteral("Lithology Version 6\\Igneous\\Granite"));
         QCOMPARE(tree.fullPath(tree.item("lith6")), QStringLiteral("Lithology Version 6"));
+
+        // A view is given the start of a very long text to draw; the node
+        // keeps all of it.
+        const QString latin = QString(100000, u'x');
+        const QString wide = QStringLiteral("\U0001F30B").repeated(50000);
+        for (const QString &text : {latin, wide}) {
+            const auto node = tree.addChild("Granite2", text + u'#', text);
+            const QString shown = tree.indexOf(node).data().toString();
+            QVERIFY(shown.size() <= TreeModel::LongestShownText);
+            QVERIFY(shown.endsWith(QChar(0x2026)));
+            QVERIFY(text.startsWith(shown.chopped(1)));
+            QVERIFY(!shown.chopped(1).back().isHighSurrogate());
+            QCOMPARE(tree.text(node), text);
+            QCOMPARE(tree.fullPath(node), tree.fullPath(granite) + u'\\' + text);
+        }
     }
 
     void tagsAndImagesAreKeptAsGiven()

@@ -327,6 +327,102 @@ private slots:
         QVERIFY(shown.boxes.boxes().isEmpty());
     }
 
+    // Typing finds a term anywhere in the tree. Steps are typed text, or
+    // "<pause>", "<F3>" and "<Shift+F3>"; then the selected node's full
+    // path, and every node below the root that is open, each showing the
+    // open folder. Igneous > Granite > Grano-diorite, Igneous > Gabbro;
+    // Sedimentary > Sandstone > Greywacke, Sedimentary > Shale, Grey shale.
+    void typingFindsTerms_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QStringList>("opened");
+        const QString igneous = QStringLiteral("Lithology Version 6\\Igneous");
+        const QString sedimentary = QStringLiteral("Lithology Version 6\\Sedimentary");
+        QTest::newRow("in a closed branch")
+            << QStringList{"gran"} << igneous + "\\Granite" << QStringList{"Igneous1"};
+        QTest::newRow("case ignored, two levels down")
+            << QStringList{"GRANO-"} << igneous + "\\Granite\\Grano-diorite"
+            << QStringList{"Igneous1", "Granite2"};
+        QTest::newRow("letters within the pause extend the prefix")
+            << QStringList{"sa"} << sedimentary + "\\Sandstone" << QStringList{"Sedimentary5"};
+        QTest::newRow("after a pause the search starts anew")
+            << QStringList{"gab", "<pause>", "sh"} << sedimentary + "\\Shale"
+            << QStringList{"Igneous1", "Sedimentary5"};
+        QTest::newRow("the same prefix after a pause looks further")
+            << QStringList{"gr", "<pause>", "gr"} << igneous + "\\Granite\\Grano-diorite"
+            << QStringList{"Igneous1", "Granite2"};
+        QTest::newRow("no match leaves the selection")
+            << QStringList{"sed", "<pause>", "zz"} << sedimentary << QStringList{};
+        QTest::newRow("no match, nothing selected")
+            << QStringList{"q"} << QString() << QStringList{};
+        QTest::newRow("F3 goes to the next")
+            << QStringList{"g", "<F3>", "<F3>"} << igneous + "\\Gabbro"
+            << QStringList{"Igneous1", "Granite2"};
+        QTest::newRow("F3 wraps around")
+            << QStringList{"g", "<F3>", "<F3>", "<F3>", "<F3>", "<F3>"} << igneous + "\\Granite"
+            << QStringList{"Igneous1", "Granite2", "Sedimentary5", "Sandstone6"};
+        QTest::newRow("Shift+F3 goes back, wrapping around")
+            << QStringList{"g", "<Shift+F3>", "<Shift+F3>"}
+            << sedimentary + "\\Sandstone\\Greywacke"
+            << QStringList{"Igneous1", "Sedimentary5", "Sandstone6"};
+        QTest::newRow("a space in the prefix")
+            << QStringList{"grey s"} << sedimentary + "\\Grey shale"
+            << QStringList{"Igneous1", "Sedimentary5", "Sandstone6"};
+        QTest::newRow("the root itself")
+            << QStringList{"lith"} << "Lithology Version 6" << QStringList{};
+    }
+    void typingFindsTerms()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, selected);
+        QFETCH(QStringList, opened);
+        const QVariant null;
+        sqlite::create(sqliteFile(),
+                       sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
+                                      {{"Igneous", null, 1, 1, null, null, ""},
+                                       {"Granite", "Igneous", 2, 2, 1, 1, ""},
+                                       {"Grano-diorite", "Granite", 3, 3, 2, 2, ""},
+                                       {"Gabbro", "Igneous", 2, 4, 1, 1, ""},
+                                       {"Sedimentary", null, 1, 5, null, null, ""},
+                                       {"Sandstone", "Sedimentary", 2, 6, 5, 1, ""},
+                                       {"Greywacke", "Sandstone", 3, 7, 6, 2, ""},
+                                       {"Shale", "Sedimentary", 2, 8, 5, 1, ""},
+                                       {"Grey shale", "Sedimentary", 2, 9, 5, 1, ""}}));
+        auto restore = qScopeGuard([] { sqlite::create(sqliteFile(), smallHierarchy()); });
+        ShownForm shown;
+        QVERIFY(shown.ready());
+        QTreeView *tv = shown.probe.tv;
+        const TreeModel &tree = *shown.probe.tree;
+        for (const QString &step : steps) {
+            if (step == "<pause>")
+                QTest::qWait(QApplication::keyboardInputInterval() + 100);
+            else if (step == "<F3>")
+                QTest::keyClick(tv, Qt::Key_F3);
+            else if (step == "<Shift+F3>")
+                QTest::keyClick(tv, Qt::Key_F3, Qt::ShiftModifier);
+            else
+                QTest::keyClicks(tv, step);
+        }
+
+        const QModelIndexList selection = tv->selectionModel()->selectedRows();
+        QCOMPARE(selection.isEmpty() ? QString() : tree.fullPath(tree.nodeAt(selection.first())),
+                 selected);
+        if (!selection.isEmpty())
+            QVERIFY(tv->viewport()->rect().intersects(tv->visualRect(selection.first())));
+        QStringList open;
+        for (TreeModel::Node node = 1; node < tree.nodeCount(); ++node) {
+            if (tv->isExpanded(tree.indexOf(node))) {
+                open << tree.key(node);
+                QCOMPARE(tree.image(node), 2);
+            } else {
+                QCOMPARE(tree.image(node), 1);
+            }
+        }
+        QCOMPARE(open, opened);
+        QVERIFY(shown.boxes.boxes().isEmpty());
+    }
+
     void minimisedLeavesTheLayout()
     {
         ShownForm shown;

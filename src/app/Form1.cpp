@@ -6,6 +6,7 @@
 #include "MessageBoxes.h"
 #include "Messages.h"
 #include "Pictures.h"
+#include "TermTreeView.h"
 #include "Twips.h"
 #include "WindowPlacement.h"
 
@@ -88,7 +89,7 @@ void Form1::createControls()
     btn_define->setDefault(false);
 
     model_ = new TreeModel(this);
-    tv = new QTreeView(this);
+    tv = new TermTreeView(this);
     tv->setObjectName(QStringLiteral("tv"));
     tv->setAccessibleName(QStringLiteral("Terms"));
     tv->setHeaderHidden(true);
@@ -167,7 +168,7 @@ void Form1::placeOnScreen()
 }
 
 void Form1::Form_Load()
-{
+try {
     try {
         const auto engine = Engine::instance();
         source_.SourceWorkspace = engine->createWorkspace(DataSourceName, UserName, Password);
@@ -194,6 +195,14 @@ void Form1::Form_Load()
     const QString skipped = skippedRowsMessage(reports);
     if (!skipped.isEmpty())
         showWarning(this, skipped);
+} catch (const std::exception &error) {
+    // Anything else, running out of memory above all, ends the start-up as
+    // a failure to read does.
+    const bool outOfMemory = dynamic_cast<const std::bad_alloc *>(&error) != nullptr;
+    showCritical(this, errorReportMessage(Error(
+                           UnexpectedFailure, outOfMemory ? QStringLiteral("Out of memory")
+                                                          : QString::fromLocal8Bit(error.what()))));
+    unload();
 }
 
 // The stratigraphic hierarchy stands beside the lithology when the data

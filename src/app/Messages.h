@@ -8,6 +8,11 @@ namespace kestrelon {
 class BuildReport;
 class Error;
 
+// The text itself when it has at most `longest` characters; otherwise its
+// start and its end (where a key keeps its id) around an ellipsis, `longest`
+// characters in all.
+QString elidedInTheMiddle(QStringView text, qsizetype longest);
+
 // The message shown when the data source cannot be opened, two lines joined
 // by CR LF.
 QString connectionFailureMessage();
@@ -17,7 +22,8 @@ QString connectionFailureMessage();
 QString errorReportMessage(const Error &error);
 
 // The rows the builders left out: how many, and the first of them with
-// name, id, parent and reason. Empty when every row became a node.
+// name, id, parent and reason, each on one line of bounded length (long
+// texts lose their middle). Empty when every row became a node.
 QString skippedRowsMessage(const QList<BuildReport> &reports);
 
 } // namespace kestrelon

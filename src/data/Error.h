@@ -19,6 +19,7 @@ enum ErrorNumber : int {
     CannotRewind = 3007,
     NoSuchNode = 3008,
     TimedOut = 3009, // the data source did not answer within the time limit
+    TreeTooDeep = 3010,
     UnexpectedFailure = 3099,
 };
 

@@ -58,6 +58,7 @@ TreeModel::BulkInsertion::~BulkInsertion()
 
 void TreeModel::endBulkInsertion()
 {
+    sortPendingChildren();
     endResetModel();
     // Parents come before their children, so views open them in order.
     for (Node node = 0; node < nodeCount(); ++node) {
@@ -96,13 +97,24 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHas
                     QStringLiteral("Key is not unique in collection: \"%1\"").arg(key));
     if (image < 0 || image > 255)
         throw Error(InvalidKey, QStringLiteral("Invalid image index %1").arg(image));
+    if (depthOf(parent) >= MaxDepth)
+        throw Error(TreeTooDeep,
+                    QStringLiteral("Too deep: a branch holds at most %1 levels").arg(MaxDepth));
 
-    const int row = insertPosition(parent, text);
+    const bool announced = bulkInsertions_ == 0;
+    // In bulk, a sorted parent's children are appended and put in order once
+    // at the end: inserting each into the middle would cost the square of
+    // their number.
+    const bool deferSorting = !announced && parent != NoNode && isSorted(parent);
+    const int row = deferSorting ? childCount(parent) : insertPosition(parent, text);
+    if (deferSorting && !(flags_[size_t(parent)] & PendingSortFlag)) {
+        flags_[size_t(parent)] |= PendingSortFlag;
+        pendingSorts_.push_back({parent, size_t(row)});
+    }
     const Node node = Node(parents_.size());
     const TextStore::Ref keyRef = strings_.add(key);
     const quint64 textRef =
         key.startsWith(text) ? quint64(text.size()) << 1 | 1 : quint64(strings_.add(text)) << 1;
-    const bool announced = bulkInsertions_ == 0;
     if (announced)
         beginInsertRows(indexOf(parent), row, row);
     texts_.push_back(textRef);
@@ -129,6 +141,16 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHas
     return node;
 }
 
+// Levels from the top down to `node`, counted as far as MaxDepth; real
+// hierarchies are shallow, so the walk is short.
+int TreeModel::depthOf(Node node) const
+{
+    int depth = 0;
+    for (; node != NoNode && depth < MaxDepth; node = parents_[size_t(node)])
+        ++depth;
+    return depth;
+}
+
 // Arrival order, or for a parent that sorts its children the place after
 // every sibling whose text is not greater, ignoring case.
 int TreeModel::insertPosition(Node parent, const QString &text) const
@@ -141,6 +163,25 @@ int TreeModel::insertPosition(Node parent, const QString &text) const
             return QAnyStringView::compare(value, textView(sibling), Qt::CaseInsensitive) < 0;
         });
     return int(place - siblings.begin());
+}
+
+// The children appended in bulk after those already in place: ordered
+// among themselves, then merged behind every earlier sibling that is not
+// greater, as one-by-one insertion would have placed them.
+void TreeModel::sortPendingChildren()
+{
+    const auto before = [this](Node a, Node b) {
+        return QAnyStringView::compare(textView(a), textView(b), Qt::CaseInsensitive) < 0;
+    };
+    for (const PendingSort &pending : pendingSorts_) {
+        auto &siblings = childrenOf(pending.parent);
+        const auto appended = siblings.begin() + qsizetype(pending.firstAppended);
+        std::stable_sort(appended, siblings.end(), before);
+        std::inplace_merge(siblings.begin(), appended, siblings.end(), before);
+        flags_[size_t(pending.parent)] &= quint8(~PendingSortFlag);
+        rowsStale_[size_t(pending.parent)] = true;
+    }
+    pendingSorts_.clear();
 }
 
 TreeModel::Node TreeModel::item(const QString &key) const
@@ -170,6 +211,21 @@ QAnyStringView TreeModel::textView(Node node) const
     if (text & 1)
         return strings_.view(keys_[size_t(node)], qsizetype(text >> 1));
     return strings_.view(TextStore::Ref(text >> 1));
+}
+
+QString TreeModel::shownText(Node node) const
+{
+    const QAnyStringView text = textView(node);
+    if (text.size() <= LongestShownText)
+        return text.toString();
+    return text.visit([](auto characters) {
+        qsizetype length = LongestShownText - 1;
+        if constexpr (std::is_same_v<decltype(characters), QStringView>) {
+            if (characters.at(length - 1).isHighSurrogate())
+                --length;
+        }
+        return characters.left(length).toString() + QChar(0x2026);
+    });
 }
 
 QString TreeModel::fullPath(Node node) const
@@ -345,7 +401,7 @@ QVariant TreeModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return text(node);
+        return shownText(node);
     case Qt::DecorationRole: {
         const int image = images_[size_t(node)];
         if (image == NoImage || image > imageList_.size())

@@ -30,12 +30,21 @@ public:
     static constexpr Node NoNode = -1;
     static constexpr int NoImage = 0;
     static inline const QString PathSeparator = QStringLiteral("\\");
+    // Levels a branch may have, its top-level node included. Views lay out
+    // an open branch by recursion, one call a level: far deeper chains would
+    // overflow the stack.
+    static constexpr int MaxDepth = 2000;
+    // Characters of a node's text that views are given to draw: laying out
+    // a text of megabytes takes seconds at every repaint. A longer text is
+    // cut, and ends in an ellipsis.
+    static constexpr qsizetype LongestShownText = 1000;
 
     explicit TreeModel(QObject *parent = nullptr);
 
     // While one lives, added nodes are not announced one by one: views see
     // a single reset when the last one ends, and are then asked to show
-    // every node whose expanded flag is set as expanded.
+    // every node whose expanded flag is set as expanded. Children of a node
+    // that sorts them take their places when the last one ends.
     class BulkInsertion
     {
     public:
@@ -52,7 +61,7 @@ public:
     // key is `relativeKey` (or at its place in alphabetical order when that
     // node sorts its children). Raises KeyNotUnique when the key is taken,
     // RelativeNotFound when the relative key is unknown, InvalidKey for an
-    // empty key.
+    // empty key, TreeTooDeep below a node at MaxDepth.
     Node addRoot(const QString &key, const QString &text, int image = NoImage);
     Node addChild(const QString &relativeKey, const QString &key, const QString &text,
                   int image = NoImage);
@@ -111,11 +120,19 @@ private:
     // One element a node; large ones live in huge pages.
     template<typename T> using NodeArray = std::vector<T, HugePageAllocator<T>>;
 
-    enum Flag : quint8 { ExpandedFlag = 1, SortedFlag = 2 };
+    enum Flag : quint8 { ExpandedFlag = 1, SortedFlag = 2, PendingSortFlag = 4 };
+    struct PendingSort
+    {
+        Node parent;
+        size_t firstAppended;
+    };
 
     Node insert(Node parent, const QString &key, size_t keyHash, const QString &text, int image);
     Node find(const QString &key, size_t hash) const;
     int insertPosition(Node parent, const QString &text) const;
+    void sortPendingChildren();
+    int depthOf(Node node) const;
+    QString shownText(Node node) const;
     const std::vector<Node> &childrenOf(Node node) const;
     std::vector<Node> &childrenOf(Node node);
     int rowOf(Node node) const;
@@ -145,6 +162,7 @@ private:
     TextStore tagTexts_;
     KeyIndex byKey_;
     QList<QIcon> imageList_;
+    std::vector<PendingSort> pendingSorts_;
     int bulkInsertions_ = 0;
 };
 

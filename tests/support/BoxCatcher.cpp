@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QScreen>
 
 namespace testsupport {
 
@@ -25,7 +26,8 @@ void BoxCatcher::poll()
         auto *box = qobject_cast<QMessageBox *>(widget);
         if (!box || !box->isVisible())
             continue;
-        ShownBox shown{box->icon(), box->windowTitle(), box->text(), {}};
+        ShownBox shown{box->icon(), box->windowTitle(),   box->text(),
+                       {},          box->frameGeometry(), box->screen()->availableGeometry()};
         for (QAbstractButton *button : box->buttons())
             shown.buttons << box->standardButton(button);
         boxes_ << shown;

@@ -14,6 +14,8 @@ struct ShownBox
     QString title;
     QString text;
     QList<QMessageBox::StandardButton> buttons;
+    QRect frame;  // where the box stood, frame included
+    QRect screen; // the available area of its screen
 };
 
 // Records every message box that opens while it lives and presses its OK
