@@ -71,9 +71,14 @@ bool canSelectFrom(Database &database, const QString &sqlName)
     auto query = odbc::toWide(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(sqlName));
     const Watchdog::Watch watched = database.watch(raw);
     const SQLRETURN rc = SQLExecDirectW(raw, query.data(), SQL_NTS);
-    if (watched.ranOut())
-        throw database.failure(raw, QStringLiteral("Cannot read the catalogue"), true);
-    return SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
+    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA)
+        return true;
+    // A row set that did not answer in time (locked, say) is not a missing one.
+    const Error failure =
+        database.failure(raw, QStringLiteral("Cannot read \"%1\"").arg(sqlName), watched.ranOut());
+    if (failure.number() == TimedOut)
+        throw failure;
+    return false;
 }
 
 } // namespace kestrelon::catalogue

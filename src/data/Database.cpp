@@ -79,8 +79,11 @@ QString Database::sqlName(const QString &rowSetName)
         const QString resolved = resolve(rowSetName);
         if (!resolved.isEmpty())
             return resolved;
-    } catch (const Error &) {
-        // Running the query tells what is wrong with the connection.
+    } catch (const Error &error) {
+        // A data source that did not answer in time is not asked again.
+        if (error.number() == TimedOut)
+            throw;
+        // Otherwise running the query tells what is wrong with the connection.
     }
     return rowSetName;
 }
