@@ -113,6 +113,37 @@ private slots:
         QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 2"));
     }
 
+    // With sequential scans off the server reads two columns from an index
+    // on the name and level, in another order than the row set's own; the
+    // level shown is that of the last matching row of the row set.
+    void levelFollowsTheRowSetsOwnOrder()
+    {
+        QCOMPARE(postgres::run(database, QStringLiteral(R"(
+DROP VIEW QryLithParent;
+CREATE TABLE terms (Lithology text, Parent text, Lith_level integer, lith_id integer,
+                    parent_id integer, parent_level integer, description text);
+CREATE INDEX terms_name_level ON terms (Lithology, Lith_level);
+INSERT INTO terms VALUES ('Sand', NULL, 1, 1, NULL, NULL, 'grains'),
+                         ('Clay', 'Sand', 2, 2, 1, 1, 'fine'),
+                         ('Clay', NULL, 1, 3, NULL, NULL, 'fine');
+VACUUM ANALYZE terms;
+CREATE VIEW QryLithParent AS SELECT * FROM terms;
+GRANT SELECT ON QryLithParent TO "user";
+ALTER ROLE "user" IN DATABASE kestrelon_details SET enable_seqscan = off;
+)")),
+                 0);
+        auto restore = qScopeGuard([] {
+            postgres::run(database, "ALTER ROLE \"user\" IN DATABASE kestrelon_details RESET "
+                                    "enable_seqscan; DROP VIEW QryLithParent; DROP TABLE terms;");
+        });
+        LoadedWindow window;
+        QVERIFY(window.boxes.boxes().isEmpty());
+        window.define("Clay3");
+        QVERIFY(window.boxes.boxes().isEmpty());
+        QCOMPARE(window.probe.description(), QStringLiteral("Clay: fine"));
+        QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 1"));
+    }
+
     void lostConnection()
     {
         LoadedWindow window;

@@ -1,7 +1,7 @@
 #include "Form1.h"
 
 #include "DescriptionBox.h"
-#include "FormDetailsOutput.h"
+#include "DetailsWorker.h"
 #include "FormLayout.h"
 #include "MessageBoxes.h"
 #include "Messages.h"
@@ -21,10 +21,12 @@
 #include "tree/LithologyBuilder.h"
 #include "tree/StratigraphyBuilder.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QTreeView>
 
 using namespace kestrelon;
@@ -79,6 +81,13 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
 
 Form1::~Form1() = default;
 
+// Closing the window stops a running "Define"; its thread ends with the window.
+void Form1::closeEvent(QCloseEvent *event)
+{
+    worker_->cancel();
+    QWidget::closeEvent(event);
+}
+
 void Form1::createControls()
 {
     btn_define = new QPushButton(QStringLiteral("Define"), this);
@@ -114,7 +123,10 @@ void Form1::createControls()
     model_->setImageList(ImageList1);
     tv->setModel(model_);
 
-    details_ = std::make_unique<FormDetailsOutput>(*txtDescription, *lbl_level);
+    worker_ = std::make_unique<DetailsWorker>();
+    // Escape stops a running "Define"; otherwise it is left to the controls.
+    cancelDefine_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    cancelDefine_->setEnabled(false);
 
     const Twips twips = Twips::of(*this);
     const FormGeometry designed = designedGeometry();
@@ -132,6 +144,8 @@ void Form1::createControls()
 void Form1::bindEvents()
 {
     connect(btn_define, &QPushButton::clicked, this, [this] { btn_define_Click(); });
+    connect(cancelDefine_, &QShortcut::activated, worker_.get(), &DetailsWorker::cancel);
+    connect(worker_.get(), &DetailsWorker::finished, this, &Form1::showDetails);
     // A node the program opens is reported like any other. The user can
     // open or close only a node with children: the view also reports "+" on
     // a term that has none, which shows nothing and leaves its picture alone.
@@ -232,6 +246,7 @@ BuildReport Form1::buildStratigraphy()
 void Form1::BuildLith6()
 {
     guarded([this] {
+        worker_->waitUntilIdle();
         const QString skipped = skippedRowsMessage({buildLithology()});
         if (!skipped.isEmpty())
             showWarning(this, skipped);
@@ -241,6 +256,7 @@ void Form1::BuildLith6()
 void Form1::BuildStrat()
 {
     guarded([this] {
+        worker_->waitUntilIdle();
         const QString skipped = skippedRowsMessage({buildStratigraphy()});
         if (!skipped.isEmpty())
             showWarning(this, skipped);
@@ -249,20 +265,67 @@ void Form1::BuildStrat()
 
 void Form1::ListLith6()
 {
-    guarded([this] {
-        const TreeModel::Node node = selectedNode();
-        if (node != TreeModel::NoNode)
-            listLithology(source_, *model_, node, *details_);
-    });
+    guarded([this] { listDetails(true); });
 }
 
 void Form1::ListStrat()
 {
-    guarded([this] {
-        const TreeModel::Node node = selectedNode();
-        if (node != TreeModel::NoNode)
-            listStratigraphy(source_, *model_, node, *details_);
-    });
+    guarded([this] { listDetails(false); });
+}
+
+// The node's text and tag are taken here; the thread reads only the data
+// source, through the window's cursors, which nothing else uses meanwhile.
+void Form1::listDetails(bool lithology)
+{
+    worker_->waitUntilIdle();
+    const TreeModel::Node node = selectedNode();
+    if (node == TreeModel::NoNode)
+        return;
+    const SelectedNode selected{FieldValue::text(model_->text(node)), model_->tag(node)};
+    DetailsWorker::Job job;
+    if (lithology) {
+        job = [database = source_.SourceDatabase, &rows = source_.LithRows, selected] {
+            if (!database)
+                throw Error(OdbcCallFailed, QStringLiteral("The data source is not open"));
+            return lithologyDetails(*database, rows, selected);
+        };
+    } else {
+        job = [rows = source_.StratRows, selected] {
+            return stratigraphyDetails(rows.get(), selected);
+        };
+    }
+    setDefineBusy(true);
+    worker_->start(source_.SourceDatabase, std::move(job));
+    worker_->waitUntilIdle();
+}
+
+void Form1::setDefineBusy(bool busy)
+{
+    if (busy) {
+        refocusDefine_ = btn_define->hasFocus();
+        setCursor(Qt::BusyCursor);
+    } else {
+        unsetCursor();
+    }
+    btn_define->setEnabled(!busy);
+    cancelDefine_->setEnabled(busy);
+    // Disabling the focused button moves the focus on; it comes back.
+    if (!busy && refocusDefine_)
+        btn_define->setFocus();
+}
+
+// The details are written once, whole; a cancelled request writes nothing.
+void Form1::showDetails(const NodeDetails &details, bool cancelled)
+{
+    setDefineBusy(false);
+    if (cancelled)
+        return;
+    if (details.description)
+        txtDescription->setText(*details.description);
+    if (details.levelCaption)
+        lbl_level->setText(*details.levelCaption);
+    if (details.error)
+        showCritical(this, errorReportMessage(*details.error));
 }
 
 TreeModel::Node Form1::selectedNode() const

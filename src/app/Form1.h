@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/SourceState.h"
+#include "SourceState.h"
 #include "tree/TreeModel.h"
 
 #include <QIcon>
@@ -10,11 +10,13 @@
 class DescriptionBox;
 class QLabel;
 class QPushButton;
+class QShortcut;
 class QTreeView;
 
 namespace kestrelon {
 class BuildReport;
-class FormDetailsOutput;
+class DetailsWorker;
+struct NodeDetails;
 } // namespace kestrelon
 
 // The program's one window: the hierarchy tree, the "Define" button, the
@@ -42,6 +44,10 @@ public:
     // do nothing. An error ends the request and is shown in a critical box;
     // what was written before it stays, and the window goes on. The same
     // holds for the two builders.
+    //
+    // The data source is read on a thread of its own: meanwhile the window
+    // answers, "Define" is disabled and Escape cancels the request, which
+    // then writes nothing. Each returns once the details are written.
     void ListStrat();
     void ListLith6();
 
@@ -50,6 +56,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void createControls();
@@ -60,6 +67,9 @@ private:
     kestrelon::BuildReport buildStratigraphy();
     void openStratigraphy(QList<kestrelon::BuildReport> &reports);
     kestrelon::TreeModel::Node selectedNode() const;
+    void listDetails(bool lithology);
+    void setDefineBusy(bool busy);
+    void showDetails(const kestrelon::NodeDetails &details, bool cancelled);
 
     void Form_Resize();
     void btn_define_Click();
@@ -79,8 +89,11 @@ private:
     QList<QIcon> ImageList1;
 
     kestrelon::TreeModel *model_ = nullptr;
-    std::unique_ptr<kestrelon::FormDetailsOutput> details_;
     kestrelon::SourceState source_;
+    // Declared after source_, so it ends, with its thread, before source_ goes.
+    std::unique_ptr<kestrelon::DetailsWorker> worker_;
+    QShortcut *cancelDefine_ = nullptr;
+    bool refocusDefine_ = false;
     bool unloaded_ = false;
     bool expandingFromCode_ = false;
 };

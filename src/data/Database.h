@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Interruption.h"
 #include "OdbcHandle.h"
 
 #include <QString>
@@ -41,11 +42,15 @@ public:
     // Text that no error of this connection may show (the password).
     const QString &secret() const { return secret_; }
 
+    // Stops the statement this connection runs, from any thread.
+    Interruption &interruption() { return interruption_; }
+
 private:
     std::shared_ptr<Engine> engine_;
     std::unique_ptr<odbc::Handle> connection_;
     QString name_;
     QString secret_;
+    Interruption interruption_;
 };
 
 } // namespace kestrelon

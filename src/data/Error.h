@@ -18,6 +18,7 @@ enum ErrorNumber : int {
     InvalidKey = 3006,
     CannotRewind = 3007,
     NoSuchNode = 3008,
+    OperationCancelled = 3010,
     UnexpectedFailure = 3099,
 };
 

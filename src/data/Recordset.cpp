@@ -65,6 +65,7 @@ Recordset::Recordset(std::shared_ptr<Database> database, QString statement, Curs
 void Recordset::execute()
 {
     auto wide = odbc::toWide(sql_);
+    const Interruption::Call call(database_->interruption(), statement_.get());
     const SQLRETURN rc = SQLExecDirectW(statement_.get(), wide.data(), SQL_NTS);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
         fail(QStringLiteral("Cannot run \"%1\"").arg(sql_));
@@ -115,6 +116,7 @@ void Recordset::describeColumns()
 
 void Recordset::fetch(SQLSMALLINT orientation)
 {
+    const Interruption::Call call(database_->interruption(), statement_.get());
     const SQLRETURN rc =
         scrollable_ ? SQLFetchScroll(statement_.get(), orientation, 0) : SQLFetch(statement_.get());
     if (rc == SQL_NO_DATA) {
@@ -176,6 +178,7 @@ void Recordset::fetchBlock()
         if (used_[i])
             block_->bind(int(i)); // a column the driver will not bind is read cell by cell
     }
+    const Interruption::Call call(database_->interruption(), statement_.get());
     const SQLRETURN rc = block_->fetch();
     blockRow_ = 0;
     positioned_ = true;
