@@ -3,6 +3,7 @@
 
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 using namespace kestrelon;
 using namespace testsupport;
@@ -142,6 +143,69 @@ ALTER ROLE "user" IN DATABASE kestrelon_details SET enable_seqscan = off;
         QVERIFY(window.boxes.boxes().isEmpty());
         QCOMPARE(window.probe.description(), QStringLiteral("Clay: fine"));
         QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 1"));
+    }
+
+    // A Define that waits for the server: meanwhile the button is disabled,
+    // the cursor busy and nothing is written, and a hundred more presses,
+    // by mouse and by keyboard, start nothing. The server sleeps for
+    // `seconds` before answering: longer than the test may run where the
+    // request must be cancelled, so a cancel that does not reach the server
+    // fails it.
+    void slowDefine_data()
+    {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("during");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("the details come once the server answers") << 2 << ""
+                                                                  << "Granite: coarse"
+                                                                  << "Level: 2";
+        QTest::newRow("Escape cancels, nothing is written") << 600 << "Escape"
+                                                            << "Igneous: melt"
+                                                            << "Level: 1";
+        QTest::newRow("closing the window cancels") << 600 << "close"
+                                                    << "Igneous: melt"
+                                                    << "Level: 1";
+    }
+    void slowDefine()
+    {
+        QFETCH(int, seconds);
+        QFETCH(QString, during);
+        QFETCH(QString, description);
+        QFETCH(QString, label);
+        LoadedWindow window;
+        window.define("Igneous1");
+        const QString sleeping =
+            QStringLiteral("DROP VIEW QryLithParent; CREATE VIEW QryLithParent AS SELECT %1 FROM "
+                           "lith_rows, (SELECT pg_sleep(%2)) AS s ORDER BY pos; GRANT SELECT ON "
+                           "QryLithParent TO \"user\";")
+                .arg(allLithologyColumns)
+                .arg(seconds);
+        QCOMPARE(postgres::run(database, sleeping), 0);
+        bool checked = false;
+        QTimer::singleShot(500, &window.form, [&] {
+            const FormProbe &probe = window.probe;
+            QVERIFY(!probe.btn_define->isEnabled());
+            QCOMPARE(window.form.cursor().shape(), Qt::BusyCursor);
+            QCOMPARE(probe.description(), QStringLiteral("Igneous: melt"));
+            for (int press = 0; press < 100; ++press) {
+                QTest::mouseClick(probe.btn_define, Qt::LeftButton);
+                QTest::keyClick(probe.btn_define, Qt::Key_Space);
+            }
+            if (during == QStringLiteral("Escape"))
+                QTest::keyClick(probe.tv, Qt::Key_Escape);
+            else if (during == QStringLiteral("close"))
+                window.form.close();
+            checked = true;
+        });
+        window.define("Granite2");
+        QVERIFY(checked);
+        QVERIFY(window.boxes.boxes().isEmpty());
+        QCOMPARE(window.probe.description(), description);
+        QCOMPARE(window.probe.lbl_level->text(), label);
+        QVERIFY(window.probe.btn_define->isEnabled());
+        QCOMPARE(window.form.cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(window.form.isVisible(), during != QStringLiteral("close"));
     }
 
     void lostConnection()
