@@ -3,7 +3,12 @@
 #include "support/FormProbe.h"
 #include "support/SqliteFile.h"
 
+#include <QApplication>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 using namespace kestrelon;
 using namespace testsupport;
@@ -19,6 +24,15 @@ QStringList demoDatabase()
 {
     return sqlite::demoScript("schema.sqlite.sql") + sqlite::demoScript("lithology.sql") +
            sqlite::demoScript("stratigraphy.sql");
+}
+
+QProgressDialog *findProgressWindow()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *progress = qobject_cast<QProgressDialog *>(widget))
+            return progress;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -140,6 +154,61 @@ private slots:
         QVERIFY2(box.text.startsWith(QStringLiteral("Run-time error '")), qPrintable(box.text));
         QVERIFY2(box.text.contains(named), qPrintable(box.text));
         QVERIFY(!box.text.contains(QStringLiteral("tamarisk")));
+    }
+
+    // A row set whose every row costs the database some work: once the
+    // reading has taken a second, a small window counts the rows read, and
+    // its Cancel ends the start-up without a message.
+    void cancelledSlowReadEndsTheStartUp_data()
+    {
+        QTest::addColumn<QString>("slowRowSet");
+        QTest::addColumn<int>("workPerRow");
+        QTest::newRow("the lithology") << "QryLithParent" << 10000;
+        // Read whole before the first row comes: less work, still seconds.
+        QTest::newRow("the stratigraphy") << "QryStratParent" << 1000;
+    }
+    void cancelledSlowReadEndsTheStartUp()
+    {
+        QFETCH(QString, slowRowSet);
+        QFETCH(int, workPerRow);
+        QList<QVariantList> lith, strat;
+        for (int id = 1; id <= 6000; ++id) {
+            lith << QVariantList{
+                QStringLiteral("Term %1").arg(id), null(), 1, id, null(), null(), ""};
+            strat << QVariantList{
+                QStringLiteral("Unit %1").arg(id), null(), 100, id, null(), null(), "Eon", 0, 1};
+        }
+        QStringList statements =
+            sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(), lith) +
+            sqlite::rowSet("QryStratParent", sqlite::stratigraphyColumns(), strat);
+        statements << "DROP VIEW " + slowRowSet
+                   << QStringLiteral("CREATE VIEW %1 AS SELECT t.* FROM %1_rows t WHERE (WITH "
+                                     "RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c "
+                                     "WHERE x < %2 + t.rowid % 2) SELECT count(*) FROM c) > 0")
+                          .arg(slowRowSet)
+                          .arg(workPerRow);
+        sqlite::create(sqliteFile(), statements);
+
+        BoxCatcher boxes;
+        QString shownText;
+        QTimer cancel;
+        connect(&cancel, &QTimer::timeout, this, [&] {
+            const auto progress = findProgressWindow();
+            if (!progress || !progress->isVisible())
+                return;
+            shownText = progress->labelText();
+            if (shownText.contains(QRegularExpression(QStringLiteral("[1-9]"))))
+                QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+        });
+        cancel.start(20);
+        Form1 form;
+        form.Form_Load();
+
+        QVERIFY(form.isUnloaded());
+        QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        QVERIFY2(shownText.startsWith(QStringLiteral("Reading the vocabulary: ")),
+                 qPrintable(shownText));
+        QVERIFY(!findProgressWindow());
     }
 
     void unreadableStratigraphyKeepsTheLithology()

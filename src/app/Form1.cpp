@@ -3,6 +3,7 @@
 #include "DescriptionBox.h"
 #include "DetailsWorker.h"
 #include "FormLayout.h"
+#include "LoadProgress.h"
 #include "MessageBoxes.h"
 #include "Messages.h"
 #include "Pictures.h"
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QShortcut>
 #include <QTreeView>
@@ -192,16 +194,30 @@ void Form1::Form_Load()
         return;
     }
 
+    // A long read shows its progress, and Cancel there ends the start-up.
+    LoadProgress progress;
+    const auto followed = [&progress](Recordset &rows) {
+        rows.setFetchObserver([&progress](SQLULEN count) { progress.rowsRead(qint64(count)); });
+    };
+    const auto unfollow = qScopeGuard([this] {
+        for (Recordset *rows : {source_.LithRows.get(), source_.StratRows.get()}) {
+            if (rows)
+                rows->setFetchObserver(nullptr);
+        }
+    });
+
     QList<BuildReport> reports;
     try {
         source_.LithRows = source_.SourceDatabase->openRecordset(LithRow.rowSet);
+        followed(*source_.LithRows);
         reports << buildLithology();
+        openStratigraphy(reports, followed);
     } catch (const Error &error) {
-        showCritical(this, errorReportMessage(error));
+        if (!progress.wasCancelled())
+            showCritical(this, errorReportMessage(error));
         unload();
         return;
     }
-    openStratigraphy(reports);
 
     const QString skipped = skippedRowsMessage(reports);
     if (!skipped.isEmpty())
@@ -210,15 +226,20 @@ void Form1::Form_Load()
 
 // The stratigraphic hierarchy stands beside the lithology when the data
 // source offers its rows; failing to read them does not cost the lithology.
-void Form1::openStratigraphy(QList<BuildReport> &reports)
+// Only a cancelled start-up goes on to end it.
+void Form1::openStratigraphy(QList<BuildReport> &reports,
+                             const std::function<void(Recordset &)> &follow)
 {
     try {
         if (!source_.SourceDatabase->hasRowSet(StratRow.rowSet))
             return;
         source_.StratRows =
             source_.SourceDatabase->openRecordset(StratRow.rowSet, CursorType::Rewindable);
+        follow(*source_.StratRows);
         reports << buildStratigraphy();
     } catch (const Error &error) {
+        if (error.number() == OperationCancelled)
+            throw;
         showCritical(this, errorReportMessage(error));
     }
 }

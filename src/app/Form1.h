@@ -6,6 +6,8 @@
 #include <QIcon>
 #include <QList>
 #include <QWidget>
+#include <functional>
+#include <memory>
 
 class DescriptionBox;
 class QLabel;
@@ -17,6 +19,7 @@ namespace kestrelon {
 class BuildReport;
 class DetailsWorker;
 struct NodeDetails;
+class Recordset;
 } // namespace kestrelon
 
 // The program's one window: the hierarchy tree, the "Define" button, the
@@ -33,6 +36,8 @@ public:
     // Connects to "ds_hier", reads the hierarchies and fills the tree. When
     // the data source cannot be opened, or its lithology rows cannot be read,
     // it tells the user and unloads the window, which is then never shown.
+    // A read that takes more than a second shows its progress in a small
+    // window whose Cancel unloads the window too, without a message.
     void Form_Load();
     // True once the start-up has failed and unloaded the window.
     bool isUnloaded() const { return unloaded_; }
@@ -65,7 +70,8 @@ private:
 
     kestrelon::BuildReport buildLithology();
     kestrelon::BuildReport buildStratigraphy();
-    void openStratigraphy(QList<kestrelon::BuildReport> &reports);
+    void openStratigraphy(QList<kestrelon::BuildReport> &reports,
+                          const std::function<void(kestrelon::Recordset &)> &follow);
     kestrelon::TreeModel::Node selectedNode() const;
     void listDetails(bool lithology);
     void setDefineBusy(bool busy);
