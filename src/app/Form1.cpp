@@ -7,6 +7,7 @@
 #include "MessageBoxes.h"
 #include "Messages.h"
 #include "Pictures.h"
+#include "RowFeed.h"
 #include "Twips.h"
 #include "WindowPlacement.h"
 
@@ -19,6 +20,7 @@
 #include "details/DefineRouting.h"
 #include "details/LithologyDetails.h"
 #include "details/StratigraphyDetails.h"
+#include "tree/HierarchyBuilder.h"
 #include "tree/LithologyBuilder.h"
 #include "tree/StratigraphyBuilder.h"
 
@@ -26,7 +28,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QShortcut>
 #include <QTreeView>
@@ -194,24 +195,19 @@ void Form1::Form_Load()
         return;
     }
 
-    // A long read shows its progress, and Cancel there ends the start-up.
+    // The rows are read on a thread of their own while this one builds the
+    // tree; a long read shows its progress, and Cancel there ends the start-up.
     LoadProgress progress;
-    const auto followed = [&progress](Recordset &rows) {
-        rows.setFetchObserver([&progress](SQLULEN count) { progress.rowsRead(qint64(count)); });
-    };
-    const auto unfollow = qScopeGuard([this] {
-        for (Recordset *rows : {source_.LithRows.get(), source_.StratRows.get()}) {
-            if (rows)
-                rows->setFetchObserver(nullptr);
-        }
-    });
-
     QList<BuildReport> reports;
     try {
-        source_.LithRows = source_.SourceDatabase->openRecordset(LithRow.rowSet);
-        followed(*source_.LithRows);
-        reports << buildLithology();
-        openStratigraphy(reports, followed);
+        const std::shared_ptr<Database> database = source_.SourceDatabase;
+        RowFeed lithology(
+            database, [database] { return database->openRecordset(LithRow.rowSet); }, LithRow,
+            false, progress);
+        lithology.waitUntilOpen();
+        source_.LithRows = lithology.cursor();
+        reports << buildHierarchy(lithology, *model_, lithologyRules());
+        openStratigraphy(reports, progress);
     } catch (const Error &error) {
         if (!progress.wasCancelled())
             showCritical(this, errorReportMessage(error));
@@ -227,18 +223,21 @@ void Form1::Form_Load()
 // The stratigraphic hierarchy stands beside the lithology when the data
 // source offers its rows; failing to read them does not cost the lithology.
 // Only a cancelled start-up goes on to end it.
-void Form1::openStratigraphy(QList<BuildReport> &reports,
-                             const std::function<void(Recordset &)> &follow)
+void Form1::openStratigraphy(QList<BuildReport> &reports, LoadProgress &progress)
 {
     try {
-        if (!source_.SourceDatabase->hasRowSet(StratRow.rowSet))
+        const std::shared_ptr<Database> database = source_.SourceDatabase;
+        if (!database->hasRowSet(StratRow.rowSet))
             return;
-        source_.StratRows =
-            source_.SourceDatabase->openRecordset(StratRow.rowSet, CursorType::Rewindable);
-        follow(*source_.StratRows);
-        reports << buildStratigraphy();
+        RowFeed stratigraphy(
+            database,
+            [database] { return database->openRecordset(StratRow.rowSet, CursorType::Rewindable); },
+            StratRow, true, progress);
+        stratigraphy.waitUntilOpen();
+        source_.StratRows = stratigraphy.cursor();
+        reports << buildHierarchy(stratigraphy, *model_, stratigraphyRules());
     } catch (const Error &error) {
-        if (error.number() == OperationCancelled)
+        if (progress.wasCancelled())
             throw;
         showCritical(this, errorReportMessage(error));
     }

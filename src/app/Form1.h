@@ -6,7 +6,6 @@
 #include <QIcon>
 #include <QList>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 class DescriptionBox;
@@ -18,8 +17,8 @@ class QTreeView;
 namespace kestrelon {
 class BuildReport;
 class DetailsWorker;
+class LoadProgress;
 struct NodeDetails;
-class Recordset;
 } // namespace kestrelon
 
 // The program's one window: the hierarchy tree, the "Define" button, the
@@ -71,7 +70,7 @@ private:
     kestrelon::BuildReport buildLithology();
     kestrelon::BuildReport buildStratigraphy();
     void openStratigraphy(QList<kestrelon::BuildReport> &reports,
-                          const std::function<void(kestrelon::Recordset &)> &follow);
+                          kestrelon::LoadProgress &progress);
     kestrelon::TreeModel::Node selectedNode() const;
     void listDetails(bool lithology);
     void setDefineBusy(bool busy);

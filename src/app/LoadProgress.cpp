@@ -22,9 +22,9 @@ LoadProgress::LoadProgress()
 
 LoadProgress::~LoadProgress() = default;
 
-void LoadProgress::rowsRead(qint64 rows)
+void LoadProgress::rowsRead(qint64 total)
 {
-    rows_ += rows;
+    rows_ = total;
     if (started_.elapsed() < showAfterMilliseconds)
         return;
     if (!window_) {

@@ -10,7 +10,7 @@ namespace kestrelon {
 
 // Follows a start-up that reads the data source. Once the reading has taken
 // about a second, a small window shows the number of rows read so far, with
-// a Cancel button; the events it needs are handled as rows come in.
+// a Cancel button; its events are handled whenever the count is given.
 class LoadProgress
 {
 public:
@@ -19,8 +19,9 @@ public:
     LoadProgress(const LoadProgress &) = delete;
     LoadProgress &operator=(const LoadProgress &) = delete;
 
-    // Counts rows read; raises OperationCancelled once Cancel was pressed.
-    void rowsRead(qint64 rows);
+    // Notes how many rows have been read so far, and handles the window's
+    // events now and then; raises OperationCancelled once Cancel was pressed.
+    void rowsRead(qint64 total);
     bool wasCancelled() const { return cancelled_; }
 
     static constexpr qint64 showAfterMilliseconds = 1000;

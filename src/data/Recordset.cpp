@@ -129,8 +129,6 @@ void Recordset::fetch(SQLSMALLINT orientation)
     }
     std::fill(loaded_.begin(), loaded_.end(), false);
     nextUnread_ = 0;
-    if (observer_ && !eof_)
-        observer_(1);
 }
 
 void Recordset::moveNext()
@@ -206,8 +204,6 @@ void Recordset::fetchBlock()
             QStringLiteral("The driver did not tell how many rows of \"%1\" it read").arg(sql_));
     }
     eof_ = false;
-    if (observer_)
-        observer_(block_->rowCount());
 }
 
 // Cells that are not in a bound buffer are read from the driver, which must

@@ -8,7 +8,6 @@
 
 #include <QHash>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <sql.h>
@@ -45,13 +44,6 @@ public:
     // The value of a column of the current row.
     FieldValue value(int index);
     FieldValue field(const QString &name) { return value(fieldIndex(name)); }
-
-    // Called after each fetch with the number of rows it brought, so that a
-    // long read can be followed; it may raise an Error to end the reading.
-    void setFetchObserver(std::function<void(SQLULEN rows)> observer)
-    {
-        observer_ = std::move(observer);
-    }
 
     // Rows one block fetch asks for, where the driver can read cells of any
     // row of a block.
@@ -98,7 +90,6 @@ private:
     bool positioned_ = false;      // the driver's cursor stands on blockRow_
     std::vector<bool> used_;       // columns read so far, bound at the next fetch
     std::optional<Error> failure_; // reported by the last block fetch after its good rows
-    std::function<void(SQLULEN)> observer_;
 };
 
 } // namespace kestrelon
