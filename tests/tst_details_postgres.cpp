@@ -1,5 +1,6 @@
 #include "support/DataSources.h"
 #include "support/LoadedWindow.h"
+#include "support/ProgressCanceller.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -206,6 +207,28 @@ ALTER ROLE "user" IN DATABASE kestrelon_details SET enable_seqscan = off;
         QVERIFY(window.probe.btn_define->isEnabled());
         QCOMPARE(window.form.cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(window.form.isVisible(), during != QStringLiteral("close"));
+    }
+
+    // A start-up the server keeps waiting: the progress window shows while
+    // the query runs, and its Cancel stops the query and ends the start-up
+    // without a message (a cancel that did not reach the server would keep
+    // the test waiting past its limit).
+    void slowStartUpIsCancelled()
+    {
+        QCOMPARE(postgres::run(database,
+                               QStringLiteral("DROP VIEW QryLithParent; CREATE VIEW QryLithParent "
+                                              "AS SELECT %1 FROM lith_rows, (SELECT pg_sleep(600)) "
+                                              "AS s ORDER BY pos; GRANT SELECT ON QryLithParent TO "
+                                              "\"user\";")
+                                   .arg(allLithologyColumns)),
+                 0);
+        BoxCatcher boxes;
+        const ProgressCanceller canceller;
+        Form1 form;
+        form.Form_Load();
+        QVERIFY(form.isUnloaded());
+        QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        QCOMPARE(canceller.shownText(), QStringLiteral("Reading the vocabulary: 0 rows"));
     }
 
     void lostConnection()

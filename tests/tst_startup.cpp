@@ -1,14 +1,11 @@
 #include "support/BoxCatcher.h"
 #include "support/DataSources.h"
 #include "support/FormProbe.h"
+#include "support/ProgressCanceller.h"
 #include "support/SqliteFile.h"
 
-#include <QApplication>
-#include <QProgressDialog>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
 
 using namespace kestrelon;
 using namespace testsupport;
@@ -24,15 +21,6 @@ QStringList demoDatabase()
 {
     return sqlite::demoScript("schema.sqlite.sql") + sqlite::demoScript("lithology.sql") +
            sqlite::demoScript("stratigraphy.sql");
-}
-
-QProgressDialog *findProgressWindow()
-{
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *progress = qobject_cast<QProgressDialog *>(widget))
-            return progress;
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -190,25 +178,18 @@ private slots:
         sqlite::create(sqliteFile(), statements);
 
         BoxCatcher boxes;
-        QString shownText;
-        QTimer cancel;
-        connect(&cancel, &QTimer::timeout, this, [&] {
-            const auto progress = findProgressWindow();
-            if (!progress || !progress->isVisible())
-                return;
-            shownText = progress->labelText();
-            if (shownText.contains(QRegularExpression(QStringLiteral("[1-9]"))))
-                QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+        // Cancel once rows have been counted.
+        const ProgressCanceller canceller([](const QString &text) {
+            return text.contains(QRegularExpression(QStringLiteral("[1-9]")));
         });
-        cancel.start(20);
         Form1 form;
         form.Form_Load();
 
         QVERIFY(form.isUnloaded());
         QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
-        QVERIFY2(shownText.startsWith(QStringLiteral("Reading the vocabulary: ")),
-                 qPrintable(shownText));
-        QVERIFY(!findProgressWindow());
+        QVERIFY2(canceller.shownText().startsWith(QStringLiteral("Reading the vocabulary: ")),
+                 qPrintable(canceller.shownText()));
+        QVERIFY(!ProgressCanceller::find());
     }
 
     void unreadableStratigraphyKeepsTheLithology()
