@@ -195,18 +195,14 @@ void Form1::Form_Load()
         return;
     }
 
-    // The rows are read on a thread of their own while this one builds the
-    // tree; a long read shows its progress, and Cancel there ends the start-up.
+    // A long read shows its progress, and Cancel there ends the start-up.
     LoadProgress progress;
     QList<BuildReport> reports;
     try {
         const std::shared_ptr<Database> database = source_.SourceDatabase;
-        RowFeed lithology(
-            database, [database] { return database->openRecordset(LithRow.rowSet); }, LithRow,
-            false, progress);
-        lithology.waitUntilOpen();
-        source_.LithRows = lithology.cursor();
-        reports << buildHierarchy(lithology, *model_, lithologyRules());
+        reports << readAndBuild(
+            source_.LithRows, [database] { return database->openRecordset(LithRow.rowSet); },
+            lithologyRules(), progress);
         openStratigraphy(reports, progress);
     } catch (const Error &error) {
         if (!progress.wasCancelled())
@@ -229,18 +225,26 @@ void Form1::openStratigraphy(QList<BuildReport> &reports, LoadProgress &progress
         const std::shared_ptr<Database> database = source_.SourceDatabase;
         if (!database->hasRowSet(StratRow.rowSet))
             return;
-        RowFeed stratigraphy(
-            database,
+        reports << readAndBuild(
+            source_.StratRows,
             [database] { return database->openRecordset(StratRow.rowSet, CursorType::Rewindable); },
-            StratRow, true, progress);
-        stratigraphy.waitUntilOpen();
-        source_.StratRows = stratigraphy.cursor();
-        reports << buildHierarchy(stratigraphy, *model_, stratigraphyRules());
+            stratigraphyRules(), progress);
     } catch (const Error &error) {
         if (progress.wasCancelled())
             throw;
         showCritical(this, errorReportMessage(error));
     }
+}
+
+// Reads a row set on a thread of its own while this one builds the tree from
+// its rows; `cursor` holds the cursor once it is open.
+BuildReport Form1::readAndBuild(std::shared_ptr<Recordset> &cursor, RowFeed::Open open,
+                                const HierarchyRules &rules, LoadProgress &progress)
+{
+    RowFeed feed(source_.SourceDatabase, std::move(open), *rules.layout, rules.rewinds, progress);
+    feed.waitUntilOpen();
+    cursor = feed.cursor();
+    return buildHierarchy(feed, *model_, rules);
 }
 
 void Form1::unload()

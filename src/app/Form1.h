@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class DescriptionBox;
@@ -17,8 +18,10 @@ class QTreeView;
 namespace kestrelon {
 class BuildReport;
 class DetailsWorker;
+struct HierarchyRules;
 class LoadProgress;
 struct NodeDetails;
+class Recordset;
 } // namespace kestrelon
 
 // The program's one window: the hierarchy tree, the "Define" button, the
@@ -71,6 +74,10 @@ private:
     kestrelon::BuildReport buildStratigraphy();
     void openStratigraphy(QList<kestrelon::BuildReport> &reports,
                           kestrelon::LoadProgress &progress);
+    kestrelon::BuildReport readAndBuild(std::shared_ptr<kestrelon::Recordset> &cursor,
+                                        std::function<std::shared_ptr<kestrelon::Recordset>()> open,
+                                        const kestrelon::HierarchyRules &rules,
+                                        kestrelon::LoadProgress &progress);
     kestrelon::TreeModel::Node selectedNode() const;
     void listDetails(bool lithology);
     void setDefineBusy(bool busy);
