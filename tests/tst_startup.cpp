@@ -152,8 +152,8 @@ private slots:
         QTest::addColumn<QString>("slowRowSet");
         QTest::addColumn<int>("workPerRow");
         QTest::newRow("the lithology") << "QryLithParent" << 10000;
-        // Read whole before the first row comes: less work, still seconds.
-        QTest::newRow("the stratigraphy") << "QryStratParent" << 1000;
+        // Read whole, by a cursor that can rewind, before the first row comes.
+        QTest::newRow("the stratigraphy") << "QryStratParent" << 5000;
     }
     void cancelledSlowReadEndsTheStartUp()
     {

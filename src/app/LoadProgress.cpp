@@ -22,9 +22,8 @@ LoadProgress::LoadProgress()
 
 LoadProgress::~LoadProgress() = default;
 
-void LoadProgress::rowsRead(qint64 total)
+void LoadProgress::answer()
 {
-    rows_ = total;
     if (started_.elapsed() < showAfterMilliseconds)
         return;
     if (!window_) {
@@ -46,8 +45,8 @@ void LoadProgress::rowsRead(qint64 total)
 
 void LoadProgress::update()
 {
-    window_->setLabelText(
-        QStringLiteral("Reading the vocabulary: %1 rows").arg(QLocale().toString(rows_)));
+    window_->setLabelText(QStringLiteral("Reading the vocabulary: %1 rows")
+                              .arg(QLocale().toString(rows_.load(std::memory_order_relaxed))));
     QApplication::processEvents();
     updated_.start();
     if (window_->wasCanceled()) {

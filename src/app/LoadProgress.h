@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QtGlobal>
+#include <atomic>
 #include <memory>
 
 class QProgressDialog;
@@ -10,7 +11,7 @@ namespace kestrelon {
 
 // Follows a start-up that reads the data source. Once the reading has taken
 // about a second, a small window shows the number of rows read so far, with
-// a Cancel button; its events are handled whenever the count is given.
+// a Cancel button.
 class LoadProgress
 {
 public:
@@ -19,9 +20,12 @@ public:
     LoadProgress(const LoadProgress &) = delete;
     LoadProgress &operator=(const LoadProgress &) = delete;
 
-    // Notes how many rows have been read so far, and handles the window's
-    // events now and then; raises OperationCancelled once Cancel was pressed.
-    void rowsRead(qint64 total);
+    // Counts one more row read; any thread may call it.
+    void countRow() { rows_.fetch_add(1, std::memory_order_relaxed); }
+    // Brings the window up to date and handles its events, now and then;
+    // raises OperationCancelled once Cancel was pressed. The window's thread
+    // calls it while it waits for rows and as it takes them.
+    void answer();
     bool wasCancelled() const { return cancelled_; }
 
     static constexpr qint64 showAfterMilliseconds = 1000;
@@ -31,7 +35,7 @@ private:
 
     QElapsedTimer started_;
     QElapsedTimer updated_;
-    qint64 rows_ = 0;
+    std::atomic<qint64> rows_{0};
     bool cancelled_ = false;
     std::unique_ptr<QProgressDialog> window_;
 };

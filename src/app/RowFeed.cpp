@@ -76,7 +76,7 @@ void RowFeed::read(const Open &open, const RowLayout &layout, bool rewind)
         HierarchyRow row;
         while (source.next(row)) {
             block.push_back(std::move(row));
-            rowsRead_.fetch_add(1, std::memory_order_relaxed);
+            progress_.countRow();
             if (block.size() == blockRows && !pushBlock(block))
                 return;
         }
@@ -115,7 +115,7 @@ template<typename Ready> void RowFeed::waitFor(std::unique_lock<std::mutex> &loc
 {
     while (!changed_.wait_for(lock, answerEvery, ready)) {
         lock.unlock();
-        progress_.rowsRead(rowsRead_.load(std::memory_order_relaxed));
+        progress_.answer();
         lock.lock();
     }
 }
@@ -145,7 +145,7 @@ bool RowFeed::next(HierarchyRow &row)
         taken_ = 0;
         lock.unlock();
         changed_.notify_all();
-        progress_.rowsRead(rowsRead_.load(std::memory_order_relaxed));
+        progress_.answer();
     }
     row = std::move(current_[taken_++]);
     return true;

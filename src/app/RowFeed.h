@@ -3,7 +3,6 @@
 #include "data/Error.h"
 #include "data/HierarchyRowSource.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -66,7 +65,6 @@ private:
     bool stopping_ = false;
     std::optional<Error> openFailure_;
     std::optional<Error> failure_;
-    std::atomic<qint64> rowsRead_{0};
 
     Block current_; // the block the builder takes rows from
     size_t taken_ = 0;
