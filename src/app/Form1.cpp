@@ -289,35 +289,50 @@ void Form1::BuildStrat()
 
 void Form1::ListLith6()
 {
-    guarded([this] { listDetails(true); });
+    guarded([this] {
+        worker_->waitUntilIdle();
+        if (const std::optional<SelectedNode> term = selectedForDefine())
+            runDefine(lithologyJob(*term));
+    });
 }
 
 void Form1::ListStrat()
 {
-    guarded([this] { listDetails(false); });
+    guarded([this] {
+        worker_->waitUntilIdle();
+        if (const std::optional<SelectedNode> unit = selectedForDefine())
+            runDefine(stratigraphyJob(*unit));
+    });
 }
 
-// The node's text and tag are taken here; the thread reads only the data
-// source, through the window's cursors, which nothing else uses meanwhile.
-void Form1::listDetails(bool lithology)
+// The node's text and tag are taken here, on the window's thread; the
+// request's thread reads only the data source.
+std::optional<SelectedNode> Form1::selectedForDefine() const
 {
-    worker_->waitUntilIdle();
     const TreeModel::Node node = selectedNode();
     if (node == TreeModel::NoNode)
-        return;
-    const SelectedNode selected{FieldValue::text(model_->text(node)), model_->tag(node)};
-    DetailsWorker::Job job;
-    if (lithology) {
-        job = [database = source_.SourceDatabase, &rows = source_.LithRows, selected] {
-            if (!database)
-                throw Error(OdbcCallFailed, QStringLiteral("The data source is not open"));
-            return lithologyDetails(*database, rows, selected);
-        };
-    } else {
-        job = [rows = source_.StratRows, selected] {
-            return stratigraphyDetails(rows.get(), selected);
-        };
-    }
+        return std::nullopt;
+    return SelectedNode{FieldValue::text(model_->text(node)), model_->tag(node)};
+}
+
+// The request reads through the window's cursors, which nothing else uses
+// while it runs.
+DetailsWorker::Job Form1::lithologyJob(const SelectedNode &term)
+{
+    return [database = source_.SourceDatabase, &rows = source_.LithRows, term] {
+        if (!database)
+            throw Error(OdbcCallFailed, QStringLiteral("The data source is not open"));
+        return lithologyDetails(*database, rows, term);
+    };
+}
+
+DetailsWorker::Job Form1::stratigraphyJob(const SelectedNode &unit) const
+{
+    return [rows = source_.StratRows, unit] { return stratigraphyDetails(rows.get(), unit); };
+}
+
+void Form1::runDefine(DetailsWorker::Job job)
+{
     setDefineBusy(true);
     worker_->start(source_.SourceDatabase, std::move(job));
     worker_->waitUntilIdle();

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class DescriptionBox;
 class QLabel;
@@ -22,6 +23,7 @@ struct HierarchyRules;
 class LoadProgress;
 struct NodeDetails;
 class Recordset;
+struct SelectedNode;
 } // namespace kestrelon
 
 // The program's one window: the hierarchy tree, the "Define" button, the
@@ -79,7 +81,11 @@ private:
                                         const kestrelon::HierarchyRules &rules,
                                         kestrelon::LoadProgress &progress);
     kestrelon::TreeModel::Node selectedNode() const;
-    void listDetails(bool lithology);
+    std::optional<kestrelon::SelectedNode> selectedForDefine() const;
+    std::function<kestrelon::NodeDetails()> lithologyJob(const kestrelon::SelectedNode &term);
+    std::function<kestrelon::NodeDetails()>
+    stratigraphyJob(const kestrelon::SelectedNode &unit) const;
+    void runDefine(std::function<kestrelon::NodeDetails()> job);
     void setDefineBusy(bool busy);
     void showDetails(const kestrelon::NodeDetails &details, bool cancelled);
 
