@@ -23,6 +23,18 @@ bool matches(const FieldValue &name, const FieldValue &wanted)
     return equals(trim(name), wanted);
 }
 
+// A connection may still describe the row set by the columns it had when
+// another program changed its definition, and SQLite's driver then hands
+// over cells that are not there; an empty read lets the connection see the
+// change first. It is only a help: where it fails, the real read reports.
+void seeDefinitionChanges(Database &database)
+{
+    try {
+        database.openRecordset(LithRow.rowSet + QStringLiteral(" WHERE 1 = 0"));
+    } catch (const Error &) {
+    }
+}
+
 } // namespace
 
 NodeDetails lithologyDetails(Database &database, std::shared_ptr<Recordset> &rows,
@@ -30,11 +42,7 @@ NodeDetails lithologyDetails(Database &database, std::shared_ptr<Recordset> &row
 {
     NodeDetails details;
     try {
-        // A connection may still describe the row set by the columns it had
-        // when another program changed its definition, and SQLite's driver
-        // then hands over cells that are not there; an empty read lets the
-        // connection see the change first.
-        database.openRecordset(LithRow.rowSet + QStringLiteral(" WHERE 1 = 0"));
+        seeDefinitionChanges(database);
         // The whole row set, as the start-up reads it: a query for fewer
         // columns may be answered from an index, in another order.
         rows = database.openRecordset(LithRow.rowSet);
