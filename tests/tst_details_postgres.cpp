@@ -1,8 +1,10 @@
 #include "support/DataSources.h"
 #include "support/LoadedWindow.h"
+#include "support/ProgressCanceller.h"
 
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 using namespace kestrelon;
 using namespace testsupport;
@@ -114,6 +116,125 @@ private slots:
         window.define("Granite2");
         QCOMPARE(window.boxes.boxes().size(), 1);
         QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 2"));
+    }
+
+    // With sequential scans off the server reads two columns from an index
+    // on the name and level, in another order than the row set's own; the
+    // level shown is that of the last matching row of the row set.
+    void levelFollowsTheRowSetsOwnOrder()
+    {
+        QCOMPARE(postgres::run(database, QStringLiteral(R"(
+DROP VIEW "QryLithParent";
+CREATE TABLE terms (Lithology text, Parent text, Lith_level integer, lith_id integer,
+                    parent_id integer, parent_level integer, description text);
+CREATE INDEX terms_name_level ON terms (Lithology, Lith_level);
+INSERT INTO terms VALUES ('Sand', NULL, 1, 1, NULL, NULL, 'grains'),
+                         ('Clay', 'Sand', 2, 2, 1, 1, 'fine'),
+                         ('Clay', NULL, 1, 3, NULL, NULL, 'fine');
+VACUUM ANALYZE terms;
+CREATE VIEW "QryLithParent" AS SELECT * FROM terms;
+GRANT SELECT ON "QryLithParent" TO "user";
+ALTER ROLE "user" IN DATABASE kestrelon_details SET enable_seqscan = off;
+)")),
+                 0);
+        auto restore = qScopeGuard([] {
+            postgres::run(database,
+                          "ALTER ROLE \"user\" IN DATABASE kestrelon_details RESET "
+                          "enable_seqscan; DROP VIEW \"QryLithParent\"; DROP TABLE terms;");
+        });
+        LoadedWindow window;
+        QVERIFY(window.boxes.boxes().isEmpty());
+        window.define("Clay3");
+        QVERIFY(window.boxes.boxes().isEmpty());
+        QCOMPARE(window.probe.description(), QStringLiteral("Clay: fine"));
+        QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 1"));
+    }
+
+    // A Define that waits for the server: meanwhile the button is disabled,
+    // the cursor busy and nothing is written, and a hundred more presses,
+    // by mouse and by keyboard, start nothing. The server sleeps for
+    // `seconds` before answering: longer than the test may run where the
+    // request must be cancelled, so a cancel that does not reach the server
+    // fails it.
+    void slowDefine_data()
+    {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("during");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("the details come once the server answers") << 2 << ""
+                                                                  << "Granite: coarse"
+                                                                  << "Level: 2";
+        QTest::newRow("Escape cancels, nothing is written") << 600 << "Escape"
+                                                            << "Igneous: melt"
+                                                            << "Level: 1";
+        QTest::newRow("closing the window cancels") << 600 << "close"
+                                                    << "Igneous: melt"
+                                                    << "Level: 1";
+    }
+    void slowDefine()
+    {
+        QFETCH(int, seconds);
+        QFETCH(QString, during);
+        QFETCH(QString, description);
+        QFETCH(QString, label);
+        LoadedWindow window;
+        window.define("Igneous1");
+        const QString sleeping =
+            QStringLiteral(
+                "DROP VIEW \"QryLithParent\"; CREATE VIEW \"QryLithParent\" AS SELECT %1 FROM "
+                "lith_rows, (SELECT pg_sleep(%2)) AS s ORDER BY pos; GRANT SELECT ON "
+                "\"QryLithParent\" TO \"user\";")
+                .arg(allLithologyColumns)
+                .arg(seconds);
+        QCOMPARE(postgres::run(database, sleeping), 0);
+        bool checked = false;
+        QTimer::singleShot(500, &window.form, [&] {
+            const FormProbe &probe = window.probe;
+            QVERIFY(!probe.btn_define->isEnabled());
+            QCOMPARE(window.form.cursor().shape(), Qt::BusyCursor);
+            QCOMPARE(probe.description(), QStringLiteral("Igneous: melt"));
+            for (int press = 0; press < 100; ++press) {
+                QTest::mouseClick(probe.btn_define, Qt::LeftButton);
+                QTest::keyClick(probe.btn_define, Qt::Key_Space);
+            }
+            if (during == QStringLiteral("Escape"))
+                QTest::keyClick(probe.tv, Qt::Key_Escape);
+            else if (during == QStringLiteral("close"))
+                window.form.close();
+            checked = true;
+        });
+        window.define("Granite2");
+        QVERIFY(checked);
+        QVERIFY(window.boxes.boxes().isEmpty());
+        QCOMPARE(window.probe.description(), description);
+        QCOMPARE(window.probe.lbl_level->text(), label);
+        QVERIFY(window.probe.btn_define->isEnabled());
+        QCOMPARE(window.form.cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(window.form.isVisible(), during != QStringLiteral("close"));
+    }
+
+    // A start-up the server keeps waiting: the progress window shows while
+    // the query runs, and its Cancel stops the query and ends the start-up
+    // without a message (a cancel that did not reach the server would keep
+    // the test waiting past its limit).
+    void slowStartUpIsCancelled()
+    {
+        QCOMPARE(postgres::run(
+                     database,
+                     QStringLiteral("DROP VIEW \"QryLithParent\"; CREATE VIEW \"QryLithParent\" "
+                                    "AS SELECT %1 FROM lith_rows, (SELECT pg_sleep(600)) "
+                                    "AS s ORDER BY pos; GRANT SELECT ON \"QryLithParent\" TO "
+                                    "\"user\";")
+                         .arg(allLithologyColumns)),
+                 0);
+        BoxCatcher boxes;
+        const ProgressCanceller canceller;
+        Form1 form;
+        form.Form_Load();
+        QVERIFY(form.isUnloaded());
+        QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        QCOMPARE(canceller.shownText(), QStringLiteral("Reading the vocabulary: 0 rows"));
     }
 
     void lostConnection()

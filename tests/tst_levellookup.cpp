@@ -18,8 +18,8 @@ QVariantList term(const QString &name, const QVariant &level, int id)
 
 } // namespace
 
-// "Define" asks the data source for the names and levels only; the answer
-// must be the one reading the whole row set gives, whatever the row set.
+// "Define" finds a term's level by reading the lithology row set: the last
+// matching row wins, whatever the row set and its indexes.
 class LevelLookupTest : public QObject
 {
     Q_OBJECT
@@ -51,6 +51,48 @@ private slots:
         QCOMPARE(probe.lbl_level->text(), QStringLiteral("Level: 3"));
     }
 
+    // The row set's own order decides which match is last, even where an
+    // index on the name and level would give the two columns in another.
+    void levelFollowsTheRowSetsOwnOrder_data()
+    {
+        QTest::addColumn<QString>("index");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("level");
+        const QString nameAndLevel = QStringLiteral("(Lithology, Lith_level)");
+        QTest::newRow("first-level Clay after the second-level one") << nameAndLevel << "Clay3"
+                                                                     << "Level: 1";
+        QTest::newRow("second-level Clay before the first-level one") << nameAndLevel << "Clay2"
+                                                                      << "Level: 1";
+        QTest::newRow("an index with the level first") << "(Lith_level, Lithology)"
+                                                       << "Clay3"
+                                                       << "Level: 1";
+    }
+    void levelFollowsTheRowSetsOwnOrder()
+    {
+        QFETCH(QString, index);
+        QFETCH(QString, selected);
+        QFETCH(QString, level);
+        QStringList statements{
+            "CREATE TABLE terms (Lithology TEXT, Parent TEXT, Lith_level INTEGER, lith_id "
+            "INTEGER, parent_id INTEGER, parent_level INTEGER, description TEXT)",
+            "CREATE VIEW QryLithParent AS SELECT * FROM terms",
+            "INSERT INTO terms VALUES ('Sand', NULL, 1, 1, NULL, NULL, 'about Sand'), "
+            "('Clay', 'Sand', 2, 2, 1, 1, 'about Clay'), "
+            "('Clay', NULL, 1, 3, NULL, NULL, 'about Clay')"};
+        if (!index.isEmpty())
+            statements << "CREATE INDEX terms_order ON terms " + index;
+        sqlite::create(sqliteFile(), statements);
+        BoxCatcher boxes;
+        Form1 form;
+        form.Form_Load();
+        const FormProbe probe(form);
+        probe.select(selected);
+        probe.btn_define->click();
+        QVERIFY(boxes.boxes().isEmpty());
+        QCOMPARE(probe.txtDescription->toPlainText(), QStringLiteral("Clay: about Clay"));
+        QCOMPARE(probe.lbl_level->text(), level);
+    }
+
     // A row set without "lith_level" fails only when a row matches, after
     // the description is written, as reading it whole would.
     void missingLevelColumn_data()
@@ -66,7 +108,7 @@ private slots:
         QFETCH(bool, fails);
         // Built from one row set, looked up in another that lacks the level.
         sqlite::create(sqliteFile(), sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(),
-                                                      {term("Clay", 1, 1), term("Sand", 1, 2)}));
+                                                    {term("Clay", 1, 1), term("Sand", 1, 2)}));
         BoxCatcher boxes;
         Form1 form;
         form.Form_Load();

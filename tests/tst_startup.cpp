@@ -1,8 +1,10 @@
 #include "support/BoxCatcher.h"
 #include "support/DataSources.h"
 #include "support/FormProbe.h"
+#include "support/ProgressCanceller.h"
 #include "support/SqliteFile.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace kestrelon;
@@ -140,6 +142,54 @@ private slots:
         QVERIFY2(box.text.startsWith(QStringLiteral("Run-time error '")), qPrintable(box.text));
         QVERIFY2(box.text.contains(named), qPrintable(box.text));
         QVERIFY(!box.text.contains(QStringLiteral("tamarisk")));
+    }
+
+    // A row set whose every row costs the database some work: once the
+    // reading has taken a second, a small window counts the rows read, and
+    // its Cancel ends the start-up without a message.
+    void cancelledSlowReadEndsTheStartUp_data()
+    {
+        QTest::addColumn<QString>("slowRowSet");
+        QTest::addColumn<int>("workPerRow");
+        QTest::newRow("the lithology") << "QryLithParent" << 10000;
+        // Read whole, by a cursor that can rewind, before the first row comes.
+        QTest::newRow("the stratigraphy") << "QryStratParent" << 5000;
+    }
+    void cancelledSlowReadEndsTheStartUp()
+    {
+        QFETCH(QString, slowRowSet);
+        QFETCH(int, workPerRow);
+        QList<QVariantList> lith, strat;
+        for (int id = 1; id <= 6000; ++id) {
+            lith << QVariantList{
+                QStringLiteral("Term %1").arg(id), null(), 1, id, null(), null(), ""};
+            strat << QVariantList{
+                QStringLiteral("Unit %1").arg(id), null(), 100, id, null(), null(), "Eon", 0, 1};
+        }
+        QStringList statements =
+            sqlite::rowSet("QryLithParent", sqlite::lithologyColumns(), lith) +
+            sqlite::rowSet("QryStratParent", sqlite::stratigraphyColumns(), strat);
+        statements << "DROP VIEW " + slowRowSet
+                   << QStringLiteral("CREATE VIEW %1 AS SELECT t.* FROM %1_rows t WHERE (WITH "
+                                     "RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c "
+                                     "WHERE x < %2 + t.rowid % 2) SELECT count(*) FROM c) > 0")
+                          .arg(slowRowSet)
+                          .arg(workPerRow);
+        sqlite::create(sqliteFile(), statements);
+
+        BoxCatcher boxes;
+        // Cancel once rows have been counted.
+        const ProgressCanceller canceller([](const QString &text) {
+            return text.contains(QRegularExpression(QStringLiteral("[1-9]")));
+        });
+        Form1 form;
+        form.Form_Load();
+
+        QVERIFY(form.isUnloaded());
+        QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        QVERIFY2(canceller.shownText().startsWith(QStringLiteral("Reading the vocabulary: ")),
+                 qPrintable(canceller.shownText()));
+        QVERIFY(!ProgressCanceller::find());
     }
 
     void unreadableStratigraphyKeepsTheLithology()

@@ -1,11 +1,13 @@
 #include "Form1.h"
 
 #include "DescriptionBox.h"
-#include "FormDetailsOutput.h"
+#include "DetailsWorker.h"
 #include "FormLayout.h"
+#include "LoadProgress.h"
 #include "MessageBoxes.h"
 #include "Messages.h"
 #include "Pictures.h"
+#include "RowFeed.h"
 #include "TermTreeView.h"
 #include "Twips.h"
 #include "WindowPlacement.h"
@@ -19,13 +21,16 @@
 #include "details/DefineRouting.h"
 #include "details/LithologyDetails.h"
 #include "details/StratigraphyDetails.h"
+#include "tree/HierarchyBuilder.h"
 #include "tree/LithologyBuilder.h"
 #include "tree/StratigraphyBuilder.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QTreeView>
 
 using namespace kestrelon;
@@ -80,6 +85,13 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
 
 Form1::~Form1() = default;
 
+// Closing the window stops a running "Define"; its thread ends with the window.
+void Form1::closeEvent(QCloseEvent *event)
+{
+    worker_->cancel();
+    QWidget::closeEvent(event);
+}
+
 void Form1::createControls()
 {
     btn_define = new QPushButton(QStringLiteral("Define"), this);
@@ -115,7 +127,10 @@ void Form1::createControls()
     model_->setImageList(ImageList1);
     tv->setModel(model_);
 
-    details_ = std::make_unique<FormDetailsOutput>(*txtDescription, *lbl_level);
+    worker_ = std::make_unique<DetailsWorker>();
+    // Escape stops a running "Define"; otherwise it is left to the controls.
+    cancelDefine_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    cancelDefine_->setEnabled(false);
 
     const Twips twips = Twips::of(*this);
     const FormGeometry designed = designedGeometry();
@@ -133,6 +148,8 @@ void Form1::createControls()
 void Form1::bindEvents()
 {
     connect(btn_define, &QPushButton::clicked, this, [this] { btn_define_Click(); });
+    connect(cancelDefine_, &QShortcut::activated, worker_.get(), &DetailsWorker::cancel);
+    connect(worker_.get(), &DetailsWorker::finished, this, &Form1::showDetails);
     // A node the program opens is reported like any other. The user can
     // open or close only a node with children: the view also reports "+" on
     // a term that has none, which shows nothing and leaves its picture alone.
@@ -179,16 +196,21 @@ try {
         return;
     }
 
+    // A long read shows its progress, and Cancel there ends the start-up.
+    LoadProgress progress;
     QList<BuildReport> reports;
     try {
-        source_.LithRows = source_.SourceDatabase->openRecordset(LithRow.rowSet);
-        reports << buildLithology();
+        const std::shared_ptr<Database> database = source_.SourceDatabase;
+        reports << readAndBuild(
+            source_.LithRows, [database] { return database->openRecordset(LithRow.rowSet); },
+            lithologyRules(), progress);
+        openStratigraphy(reports, progress);
     } catch (const Error &error) {
-        showCritical(this, errorReportMessage(error));
+        if (!progress.wasCancelled())
+            showCritical(this, errorReportMessage(error));
         unload();
         return;
     }
-    openStratigraphy(reports);
     if (unloaded_)
         return;
 
@@ -207,20 +229,36 @@ try {
 
 // The stratigraphic hierarchy stands beside the lithology when the data
 // source offers its rows; failing to read them does not cost the lithology.
-void Form1::openStratigraphy(QList<BuildReport> &reports)
+// Only a cancelled start-up goes on to end it.
+void Form1::openStratigraphy(QList<BuildReport> &reports, LoadProgress &progress)
 {
     try {
-        if (!source_.SourceDatabase->hasRowSet(StratRow.rowSet))
+        const std::shared_ptr<Database> database = source_.SourceDatabase;
+        if (!database->hasRowSet(StratRow.rowSet))
             return;
-        source_.StratRows =
-            source_.SourceDatabase->openRecordset(StratRow.rowSet, CursorType::Rewindable);
-        reports << buildStratigraphy();
+        reports << readAndBuild(
+            source_.StratRows,
+            [database] { return database->openRecordset(StratRow.rowSet, CursorType::Rewindable); },
+            stratigraphyRules(), progress);
     } catch (const Error &error) {
+        if (progress.wasCancelled())
+            throw;
         showCritical(this, errorReportMessage(error));
         // A data source that does not answer will not answer Define either.
         if (error.number() == TimedOut)
             unload();
     }
+}
+
+// Reads a row set on a thread of its own while this one builds the tree from
+// its rows; `cursor` holds the cursor once it is open.
+BuildReport Form1::readAndBuild(std::shared_ptr<Recordset> &cursor, RowFeed::Open open,
+                                const HierarchyRules &rules, LoadProgress &progress)
+{
+    RowFeed feed(source_.SourceDatabase, std::move(open), *rules.layout, rules.rewinds, progress);
+    feed.waitUntilOpen();
+    cursor = feed.cursor();
+    return buildHierarchy(feed, *model_, rules);
 }
 
 void Form1::unload()
@@ -246,6 +284,7 @@ BuildReport Form1::buildStratigraphy()
 void Form1::BuildLith6()
 {
     guarded([this] {
+        worker_->waitUntilIdle();
         const QString skipped = skippedRowsMessage({buildLithology()});
         if (!skipped.isEmpty())
             showWarning(this, skipped);
@@ -255,6 +294,7 @@ void Form1::BuildLith6()
 void Form1::BuildStrat()
 {
     guarded([this] {
+        worker_->waitUntilIdle();
         const QString skipped = skippedRowsMessage({buildStratigraphy()});
         if (!skipped.isEmpty())
             showWarning(this, skipped);
@@ -264,19 +304,81 @@ void Form1::BuildStrat()
 void Form1::ListLith6()
 {
     guarded([this] {
-        const TreeModel::Node node = selectedNode();
-        if (node != TreeModel::NoNode)
-            listLithology(source_, *model_, node, *details_);
+        worker_->waitUntilIdle();
+        if (const std::optional<SelectedNode> term = selectedForDefine())
+            runDefine(lithologyJob(*term));
     });
 }
 
 void Form1::ListStrat()
 {
     guarded([this] {
-        const TreeModel::Node node = selectedNode();
-        if (node != TreeModel::NoNode)
-            listStratigraphy(source_, *model_, node, *details_);
+        worker_->waitUntilIdle();
+        if (const std::optional<SelectedNode> unit = selectedForDefine())
+            runDefine(stratigraphyJob(*unit));
     });
+}
+
+// The node's text and tag are taken here, on the window's thread; the
+// request's thread reads only the data source.
+std::optional<SelectedNode> Form1::selectedForDefine() const
+{
+    const TreeModel::Node node = selectedNode();
+    if (node == TreeModel::NoNode)
+        return std::nullopt;
+    return SelectedNode{FieldValue::text(model_->text(node)), model_->tag(node)};
+}
+
+// The request reads through the window's cursors, which nothing else uses
+// while it runs.
+DetailsWorker::Job Form1::lithologyJob(const SelectedNode &term)
+{
+    return [database = source_.SourceDatabase, &rows = source_.LithRows, term] {
+        if (!database)
+            throw Error(OdbcCallFailed, QStringLiteral("The data source is not open"));
+        return lithologyDetails(*database, rows, term);
+    };
+}
+
+DetailsWorker::Job Form1::stratigraphyJob(const SelectedNode &unit) const
+{
+    return [rows = source_.StratRows, unit] { return stratigraphyDetails(rows.get(), unit); };
+}
+
+void Form1::runDefine(DetailsWorker::Job job)
+{
+    setDefineBusy(true);
+    worker_->start(source_.SourceDatabase, std::move(job));
+    worker_->waitUntilIdle();
+}
+
+void Form1::setDefineBusy(bool busy)
+{
+    if (busy) {
+        refocusDefine_ = btn_define->hasFocus();
+        setCursor(Qt::BusyCursor);
+    } else {
+        unsetCursor();
+    }
+    btn_define->setEnabled(!busy);
+    cancelDefine_->setEnabled(busy);
+    // Disabling the focused button moves the focus on; it comes back.
+    if (!busy && refocusDefine_)
+        btn_define->setFocus();
+}
+
+// The details are written once, whole; a cancelled request writes nothing.
+void Form1::showDetails(const NodeDetails &details, bool cancelled)
+{
+    setDefineBusy(false);
+    if (cancelled)
+        return;
+    if (details.description)
+        txtDescription->setText(*details.description);
+    if (details.levelCaption)
+        lbl_level->setText(*details.levelCaption);
+    if (details.error)
+        showCritical(this, errorReportMessage(*details.error));
 }
 
 TreeModel::Node Form1::selectedNode() const

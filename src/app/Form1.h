@@ -1,20 +1,29 @@
 #pragma once
 
-#include "data/SourceState.h"
+#include "SourceState.h"
 #include "tree/TreeModel.h"
 
 #include <QIcon>
 #include <QList>
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
 
 class DescriptionBox;
 class QLabel;
 class QPushButton;
+class QShortcut;
 class QTreeView;
 
 namespace kestrelon {
 class BuildReport;
-class FormDetailsOutput;
+class DetailsWorker;
+struct HierarchyRules;
+class LoadProgress;
+struct NodeDetails;
+class Recordset;
+struct SelectedNode;
 } // namespace kestrelon
 
 // The program's one window: the hierarchy tree, the "Define" button, the
@@ -31,7 +40,9 @@ public:
     // Connects to "ds_hier", reads the hierarchies and fills the tree. When
     // the data source cannot be opened, does not answer in time, or its
     // lithology rows cannot be read, it tells the user and unloads the
-    // window, which is then never shown.
+    // window, which is then never shown. A read that takes more than a
+    // second shows its progress in a small window whose Cancel unloads the
+    // window too, without a message.
     void Form_Load();
     // True once the start-up has failed and unloaded the window.
     bool isUnloaded() const { return unloaded_; }
@@ -43,6 +54,10 @@ public:
     // do nothing. An error ends the request and is shown in a critical box;
     // what was written before it stays, and the window goes on. The same
     // holds for the two builders.
+    //
+    // The data source is read on a thread of its own: meanwhile the window
+    // answers, "Define" is disabled and Escape cancels the request, which
+    // then writes nothing. Each returns once the details are written.
     void ListStrat();
     void ListLith6();
 
@@ -51,6 +66,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void createControls();
@@ -59,8 +75,20 @@ private:
 
     kestrelon::BuildReport buildLithology();
     kestrelon::BuildReport buildStratigraphy();
-    void openStratigraphy(QList<kestrelon::BuildReport> &reports);
+    void openStratigraphy(QList<kestrelon::BuildReport> &reports,
+                          kestrelon::LoadProgress &progress);
+    kestrelon::BuildReport readAndBuild(std::shared_ptr<kestrelon::Recordset> &cursor,
+                                        std::function<std::shared_ptr<kestrelon::Recordset>()> open,
+                                        const kestrelon::HierarchyRules &rules,
+                                        kestrelon::LoadProgress &progress);
     kestrelon::TreeModel::Node selectedNode() const;
+    std::optional<kestrelon::SelectedNode> selectedForDefine() const;
+    std::function<kestrelon::NodeDetails()> lithologyJob(const kestrelon::SelectedNode &term);
+    std::function<kestrelon::NodeDetails()>
+    stratigraphyJob(const kestrelon::SelectedNode &unit) const;
+    void runDefine(std::function<kestrelon::NodeDetails()> job);
+    void setDefineBusy(bool busy);
+    void showDetails(const kestrelon::NodeDetails &details, bool cancelled);
 
     void Form_Resize();
     void btn_define_Click();
@@ -80,8 +108,11 @@ private:
     QList<QIcon> ImageList1;
 
     kestrelon::TreeModel *model_ = nullptr;
-    std::unique_ptr<kestrelon::FormDetailsOutput> details_;
     kestrelon::SourceState source_;
+    // Declared after source_, so it ends, with its thread, before source_ goes.
+    std::unique_ptr<kestrelon::DetailsWorker> worker_;
+    QShortcut *cancelDefine_ = nullptr;
+    bool refocusDefine_ = false;
     bool unloaded_ = false;
     bool expandingFromCode_ = false;
 };

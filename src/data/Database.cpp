@@ -55,6 +55,18 @@ std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName,
         type);
 }
 
+void Database::refreshDescription(const QString &rowSetName)
+{
+    try {
+        Recordset(shared_from_this(),
+                  QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(sqlName(rowSetName)),
+                  CursorType::ForwardOnly);
+    } catch (const Error &error) {
+        if (error.number() == TimedOut || error.number() == OperationCancelled)
+            throw;
+    }
+}
+
 Error Database::failure(SQLHSTMT statement, const QString &context, bool cutOff) const
 {
     if (!cutOff)

@@ -2,6 +2,7 @@
 
 #include "ConnectionSockets.h"
 #include "Error.h"
+#include "Interruption.h"
 #include "OdbcHandle.h"
 #include "Watchdog.h"
 
@@ -64,6 +65,13 @@ public:
     std::shared_ptr<Recordset> openRecordset(const QString &rowSetName, const QStringList &columns,
                                              CursorType type = CursorType::ForwardOnly);
 
+    // Runs a query of the row set that returns no row, so that a connection
+    // that still describes the row set as it was before another program
+    // redefined it sees the change (SQLite's driver otherwise hands over
+    // cells that are no longer there). Only a help: its failures are left to
+    // the real read to report, but a time-out or a cancel is raised.
+    void refreshDescription(const QString &rowSetName);
+
     // Whether the data source's catalogue lists a table or view of this name
     // that this login can read. Names compare without regard to case; the
     // exact spelling is preferred, then the others in the catalogue's order.
@@ -71,6 +79,9 @@ public:
 
     // Text that no error of this connection may show (the password).
     const QString &secret() const { return secret_; }
+
+    // Stops the statement this connection runs, from any thread.
+    Interruption &interruption() { return interruption_; }
 
 private:
     // The row set's name as a query sends it; the name as given when the
@@ -87,6 +98,7 @@ private:
     QString name_;
     QString secret_;
     QHash<QString, QString> resolved_;
+    Interruption interruption_;
 };
 
 } // namespace kestrelon

@@ -20,6 +20,7 @@ enum ErrorNumber : int {
     NoSuchNode = 3008,
     TimedOut = 3009, // the data source did not answer within the time limit
     TreeTooDeep = 3010,
+    OperationCancelled = 3011,
     UnexpectedFailure = 3099,
 };
 

@@ -90,6 +90,7 @@ void Recordset::execute()
 bool Recordset::runStatement()
 {
     auto wide = odbc::toWide(sql_);
+    const Interruption::Call call(database_->interruption(), statement_.get());
     const SQLRETURN rc =
         watched([&] { return SQLExecDirectW(statement_.get(), wide.data(), SQL_NTS); });
     open_ = SQL_SUCCEEDED(rc);
@@ -163,6 +164,7 @@ void Recordset::describeColumns()
 
 void Recordset::fetch(SQLSMALLINT orientation)
 {
+    const Interruption::Call call(database_->interruption(), statement_.get());
     const SQLRETURN rc = watched([&] {
         return scrollable_ ? SQLFetchScroll(statement_.get(), orientation, 0)
                            : SQLFetch(statement_.get());
@@ -232,6 +234,7 @@ void Recordset::fetchBlock()
         if (used_[i])
             block_->bind(int(i)); // a column the driver will not bind is read cell by cell
     }
+    const Interruption::Call call(database_->interruption(), statement_.get());
     const SQLRETURN rc = watched([this] { return block_->fetch(); });
     blockRow_ = 0;
     positioned_ = true;

@@ -1,18 +1,20 @@
 #pragma once
 
-#include "tree/TreeModel.h"
+#include "NodeDetails.h"
+
+#include <memory>
 
 namespace kestrelon {
 
-class DetailsOutput;
-struct SourceState;
+class Database;
+class Recordset;
 
-// Shows a lithology term: writes its name and description, then reads
-// "QryLithParent" anew from its first row to its end and shows the level of
-// every row whose name, spaces trimmed, equals the term's, so the last such
-// row wins. The new cursor replaces source.LithRows. Errors end the request
-// with what was written so far left in place.
-void listLithology(SourceState &source, const TreeModel &tree, TreeModel::Node selected,
-                   DetailsOutput &output);
+// The details of a lithology term: its name and description, and the level
+// of the last row of "QryLithParent", read anew from its first row to its end
+// in the row set's own order, whose name, spaces trimmed, equals the term's.
+// The new cursor replaces `rows`. An error ends the request: the details hold
+// it and what was computed before it.
+NodeDetails lithologyDetails(Database &database, std::shared_ptr<Recordset> &rows,
+                             const SelectedNode &term);
 
 } // namespace kestrelon

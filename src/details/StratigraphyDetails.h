@@ -1,17 +1,16 @@
 #pragma once
 
-#include "tree/TreeModel.h"
+#include "NodeDetails.h"
 
 namespace kestrelon {
 
-class DetailsOutput;
-struct SourceState;
+class Recordset;
 
-// Shows a stratigraphic unit: writes its name and rank on the first line,
-// then rewinds source.StratRows and, for every row whose "strat_name" equals
-// the node's text exactly, appends that row's minimum and maximum age as two
-// more lines. With no stratigraphic rows open, only the first line is written.
-void listStratigraphy(SourceState &source, const TreeModel &tree, TreeModel::Node selected,
-                      DetailsOutput &output);
+// The details of a stratigraphic unit: its name and rank on the first line,
+// then, for every row of `rows` (rewound first) whose "strat_name" equals the
+// unit's text exactly, that row's minimum and maximum age as two more lines.
+// Without stratigraphic rows (`rows` null), only the first line. An error
+// ends the request: the details hold it and the lines computed before it.
+NodeDetails stratigraphyDetails(Recordset *rows, const SelectedNode &unit);
 
 } // namespace kestrelon

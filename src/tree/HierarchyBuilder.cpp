@@ -9,7 +9,6 @@
 #include <charconv>
 #include <cmath>
 #include <iterator>
-#include <optional>
 
 namespace kestrelon {
 
@@ -101,6 +100,12 @@ void RowPlacer::addNode(const QString &relativeKey, const HierarchyRow &row)
 
 BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRules &rules)
 {
+    CursorRowSource source(rows, *rules.layout, rules.rewinds);
+    return buildHierarchy(source, tree, rules);
+}
+
+BuildReport buildHierarchy(HierarchyRowSource &rows, TreeModel &tree, const HierarchyRules &rules)
+{
     BuildReport report(rules.rootText);
     // Views learn of the whole build at once, not row by row.
     const TreeModel::BulkInsertion bulk(tree);
@@ -108,22 +113,16 @@ BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRule
     tree.setExpanded(tree.item(rules.rootKey), true);
     if (rules.sortsFirstLevel)
         tree.setSorted(tree.item(rules.rootKey), true);
-    if (rules.rewinds)
-        rows.moveFirst();
 
-    std::optional<HierarchyRowReader> reader;
     RowPlacer placer(tree, rules);
-    while (!rows.eof()) {
-        if (!reader)
-            reader.emplace(rows, *rules.layout);
-        const HierarchyRow row = reader->read(rows);
+    HierarchyRow row;
+    while (rows.next(row)) {
         try {
             placer.place(row);
         } catch (const Error &error) {
             report.skip({shown(row.name), shown(row.id), shown(concat(row.parent, row.parentId)),
                          placer.leftOut(row, error)});
         }
-        rows.moveNext();
     }
 
     tree.setExpanded(tree.item(rules.rootKey), true);

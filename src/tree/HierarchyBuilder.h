@@ -7,6 +7,7 @@
 
 #include "data/FieldValue.h"
 #include "data/HierarchyRow.h"
+#include "data/HierarchyRowSource.h"
 
 namespace kestrelon {
 
@@ -36,6 +37,9 @@ struct HierarchyRules
 // no parent level is given) is left out and noted in the report. Errors of
 // the cursor end the build.
 BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRules &rules);
+// The same from rows read elsewhere, the cursor already where the rules
+// want it.
+BuildReport buildHierarchy(HierarchyRowSource &rows, TreeModel &tree, const HierarchyRules &rules);
 
 // One row of that loop at a time: adds the row's node, adds nothing when the
 // row does not qualify, or raises the Error that has the builder skip it,

@@ -8,9 +8,9 @@ class Database;
 class Recordset;
 class Workspace;
 
-// The window's data state: the open database, the workspace it was opened
-// through, and the two row cursors. Each member is a shared reference; storing
-// a new object releases the one held before.
+// The window's hold on its data source: the open database, the workspace it
+// was opened through, and the two row cursors. Each member is a shared
+// reference; storing a new object releases the one held before.
 struct SourceState
 {
     std::shared_ptr<Database> SourceDatabase;

@@ -1,0 +1,58 @@
+#include "LoadProgress.h"
+
+#include "data/Error.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QProgressDialog>
+
+namespace kestrelon {
+
+namespace {
+
+// How often the window is brought up to date and its events handled.
+constexpr qint64 updateMilliseconds = 100;
+
+} // namespace
+
+LoadProgress::LoadProgress()
+{
+    started_.start();
+}
+
+LoadProgress::~LoadProgress() = default;
+
+void LoadProgress::answer()
+{
+    if (started_.elapsed() < showAfterMilliseconds)
+        return;
+    if (!window_) {
+        window_ = std::make_unique<QProgressDialog>();
+        window_->setWindowTitle(QApplication::applicationDisplayName());
+        window_->setObjectName(QStringLiteral("loadProgress"));
+        window_->setCancelButtonText(QStringLiteral("Cancel"));
+        window_->setRange(0, 0); // the number of rows to come is not known
+        window_->setMinimumDuration(0);
+        window_->setAutoReset(false);
+        window_->setAutoClose(false);
+        window_->show();
+        update();
+        return;
+    }
+    if (updated_.elapsed() >= updateMilliseconds)
+        update();
+}
+
+void LoadProgress::update()
+{
+    window_->setLabelText(QStringLiteral("Reading the vocabulary: %1 rows")
+                              .arg(QLocale().toString(rows_.load(std::memory_order_relaxed))));
+    QApplication::processEvents();
+    updated_.start();
+    if (window_->wasCanceled()) {
+        cancelled_ = true;
+        throw Error(OperationCancelled, QStringLiteral("The start-up was cancelled"));
+    }
+}
+
+} // namespace kestrelon

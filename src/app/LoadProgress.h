@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QtGlobal>
+#include <atomic>
+#include <memory>
+
+class QProgressDialog;
+
+namespace kestrelon {
+
+// Follows a start-up that reads the data source. Once the reading has taken
+// about a second, a small window shows the number of rows read so far, with
+// a Cancel button.
+class LoadProgress
+{
+public:
+    LoadProgress();
+    ~LoadProgress();
+    LoadProgress(const LoadProgress &) = delete;
+    LoadProgress &operator=(const LoadProgress &) = delete;
+
+    // Counts one more row read; any thread may call it.
+    void countRow() { rows_.fetch_add(1, std::memory_order_relaxed); }
+    // Brings the window up to date and handles its events, now and then;
+    // raises OperationCancelled once Cancel was pressed. The window's thread
+    // calls it while it waits for rows and as it takes them.
+    void answer();
+    bool wasCancelled() const { return cancelled_; }
+
+    static constexpr qint64 showAfterMilliseconds = 1000;
+
+private:
+    void update();
+
+    QElapsedTimer started_;
+    QElapsedTimer updated_;
+    std::atomic<qint64> rows_{0};
+    bool cancelled_ = false;
+    std::unique_ptr<QProgressDialog> window_;
+};
+
+} // namespace kestrelon

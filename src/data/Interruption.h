@@ -1,0 +1,42 @@
+#pragma once
+
+#include <mutex>
+#include <sql.h>
+
+namespace kestrelon {
+
+// Lets another thread stop the work of one connection: the statement it is
+// running is cancelled with SQLCancel, and every later call fails at once
+// until the connection is given a fresh start. Calls register themselves
+// with a Call for as long as they run.
+class Interruption
+{
+public:
+    // Thread-safe: cancels the running statement, if any, and refuses the
+    // calls that follow.
+    void interrupt();
+    // Accepts calls again; the caller does this before starting new work.
+    void reset();
+    bool isInterrupted() const;
+
+    // Marks a statement as running for the life of the object; raises
+    // OperationCancelled when the connection is interrupted.
+    class Call
+    {
+    public:
+        Call(Interruption &interruption, SQLHSTMT statement);
+        ~Call();
+        Call(const Call &) = delete;
+        Call &operator=(const Call &) = delete;
+
+    private:
+        Interruption &interruption_;
+    };
+
+private:
+    mutable std::mutex mutex_;
+    SQLHSTMT running_ = SQL_NULL_HSTMT;
+    bool interrupted_ = false;
+};
+
+} // namespace kestrelon

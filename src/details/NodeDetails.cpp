@@ -1,0 +1,10 @@
+#include "NodeDetails.h"
+
+namespace kestrelon {
+
+QString firstDescriptionLine(const SelectedNode &node)
+{
+    return concat(concat(node.text, FieldValue::text(QStringLiteral(": "))), node.tag).toText();
+}
+
+} // namespace kestrelon
