@@ -28,6 +28,9 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev unixodbc-dev)
 RUNTIME_PACKAGES=(unixodbc odbcinst libsqliteodbc sqlite3 qt6-qpa-plugins fonts-dejavu-core)
 # clang and its runtime libraries: the sanitised build and libFuzzer.
 TEST_PACKAGES=(libsqlite3-dev odbc-postgresql postgresql clang libclang-rt-14-dev)
+# The window on real desktops: X window managers, a Wayland compositor, and
+# the tools that look at the window from outside.
+TEST_PACKAGES+=(xvfb openbox icewm weston qt6-wayland xdotool x11-utils imagemagick)
 
 # configure_and_build BUILD_DIR [CMAKE_ARGS...]
 configure_and_build() {

@@ -82,6 +82,13 @@ void FramedCentring::onFirstShow()
     place();
     if (QWindow *handle = window_.windowHandle())
         handle->installEventFilter(this);
+    // A panel that starts with the desktop takes its room from the screen
+    // after the window may have been placed.
+    if (const QScreen *screen = window_.screen())
+        connect(screen, &QScreen::availableGeometryChanged, this, [this] {
+            if (isStarting())
+                place();
+        });
     sinceShown_.start();
     poll_.start();
 }
@@ -103,8 +110,7 @@ void FramedCentring::follow(bool polled)
 // has stood still for enough readings has settled.
 void FramedCentring::followPlacement(bool polled)
 {
-    if (window_.windowState() != Qt::WindowNoState ||
-        sinceShown_.elapsed() > settlingLimitMilliseconds) {
+    if (!isStarting()) {
         stopSettling();
         return;
     }
@@ -128,6 +134,14 @@ void FramedCentring::place()
     const QSize client = fittedClientSize(designed_, placedWith_, available.size());
     const QPoint frameAt = centredFramePosition(client.grownBy(placedWith_), available);
     window_.setGeometry(QRect(frameAt + QPoint(placedWith_.left(), placedWith_.top()), client));
+}
+
+// Still in the first moments of a window in its normal state, which a
+// desktop that is itself starting may change under it.
+bool FramedCentring::isStarting() const
+{
+    return window_.windowState() == Qt::WindowNoState &&
+           sinceShown_.elapsed() <= settlingLimitMilliseconds;
 }
 
 void FramedCentring::stopSettling()

@@ -54,6 +54,7 @@ private:
     void follow(bool polled);
     void followPlacement(bool polled);
     void place();
+    bool isStarting() const;
     void stopSettling();
 
     QWidget &window_;
