@@ -6,6 +6,16 @@
 
 namespace kestrelon {
 
+// Asks the processor to start loading this address, where the compiler can.
+inline void prefetchLine(const void *address)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    Q_UNUSED(address);
+#endif
+}
+
 // Finds nodes by the hash of their key: an open-addressing table of node
 // numbers with 32 bits of their key's hash beside them, eight bytes a slot.
 // The keys stay with their owner, which tells whether a candidate matches;
@@ -34,26 +44,16 @@ public:
     // hash begins, so that it arrives while other work goes on.
     void prefetch(size_t hash) const
     {
-#if defined(__GNUC__) || defined(__clang__)
         if (count_ > 0)
-            __builtin_prefetch(table() + home(tagOf(hash)));
-#else
-        Q_UNUSED(hash);
-#endif
+            prefetchLine(table() + home(tagOf(hash)));
     }
 
     // Adds a node whose key the caller knows to be new.
     void insert(size_t hash, qint32 node);
     void clear();
 
-    qsizetype size() const
-    {
-        return count_;
-    }
-    size_t capacity() const
-    {
-        return capacity_;
-    }
+    qsizetype size() const { return count_; }
+    size_t capacity() const { return capacity_; }
 
 private:
     static constexpr qint32 empty = -1;
@@ -64,10 +64,7 @@ private:
     };
 
     // The 32 bits of the hash that are kept, and from which a slot is chosen.
-    static quint32 tagOf(size_t hash)
-    {
-        return quint32(quint64(hash) >> 32 ^ quint64(hash));
-    }
+    static quint32 tagOf(size_t hash) { return quint32(quint64(hash) >> 32 ^ quint64(hash)); }
     // Fibonacci hashing: the upper bits of the product spread even weak hashes.
     size_t home(quint32 tag) const
     {
@@ -75,10 +72,7 @@ private:
     }
     void place(const Slot &slot);
     void grow();
-    Slot *table() const
-    {
-        return reinterpret_cast<Slot *>(table_.data());
-    }
+    Slot *table() const { return reinterpret_cast<Slot *>(table_.data()); }
 
     LargeBlock table_;
     size_t capacity_ = 0;
