@@ -31,6 +31,8 @@ TEST_PACKAGES=(libsqlite3-dev odbc-postgresql postgresql clang libclang-rt-14-de
 # The window on real desktops: X window managers, a Wayland compositor, and
 # the tools that look at the window from outside.
 TEST_PACKAGES+=(xvfb openbox icewm weston qt6-wayland xdotool x11-utils imagemagick)
+# The Debian package: made by cpack (dpkg-shlibdeps, file), then checked.
+TEST_PACKAGES+=(dpkg-dev file lintian desktop-file-utils appstream)
 
 # configure_and_build BUILD_DIR [CMAKE_ARGS...]
 configure_and_build() {
