@@ -3,8 +3,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <cstdio>
-
 namespace kestrelon {
 
 namespace {
@@ -23,33 +21,22 @@ struct Options
     }
 };
 
-void print(const QString &text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stdout);
-}
-
 } // namespace
 
-std::optional<int> answerOnTerminal(int &argc, char *argv[])
+void answerOnTerminal(int &argc, char *argv[])
 {
     if (argc < 2)
-        return std::nullopt;
+        return;
     // No window yet: the answer needs no display.
     const QCoreApplication terminal(argc, argv);
     Options options;
     // Options of the window's application, such as -platform, are not known
     // here; they are checked once it has taken them.
     options.parser.parse(QCoreApplication::arguments());
-    if (options.parser.isSet(options.help) || options.parser.isSet(QStringLiteral("help-all"))) {
-        print(options.parser.helpText());
-        return 0;
-    }
-    if (options.parser.isSet(options.version)) {
-        print(QCoreApplication::applicationName() + QLatin1Char(' ') +
-              QCoreApplication::applicationVersion() + QLatin1Char('\n'));
-        return 0;
-    }
-    return std::nullopt;
+    if (options.parser.isSet(options.help) || options.parser.isSet(QStringLiteral("help-all")))
+        options.parser.showHelp(0);
+    if (options.parser.isSet(options.version))
+        options.parser.showVersion();
 }
 
 void refuseUnknownOptions()

@@ -17,8 +17,7 @@ void nameTheApplication()
 int main(int argc, char *argv[])
 {
     nameTheApplication();
-    if (const std::optional<int> exitCode = kestrelon::answerOnTerminal(argc, argv))
-        return *exitCode;
+    kestrelon::answerOnTerminal(argc, argv);
 
     QApplication application(argc, argv);
     kestrelon::refuseUnknownOptions();
