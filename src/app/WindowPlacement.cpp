@@ -17,6 +17,11 @@ namespace {
 constexpr int pollMilliseconds = 50;
 constexpr int settledPolls = 10;
 constexpr qint64 settlingLimitMilliseconds = 5000;
+// A window manager that is itself starting may drop the request to show the
+// window: after this long without being on screen it is shown again, a few
+// times at most.
+constexpr qint64 unshownMilliseconds = 1000;
+constexpr int reshowLimit = 2;
 
 bool isFramePlausible(const QMargins &frame)
 {
@@ -97,8 +102,11 @@ void FramedCentring::follow(bool polled)
 {
     if (!shown_)
         return;
-    if (settling_)
+    if (settling_) {
         followPlacement(polled);
+        if (polled)
+            showAgainIfLost();
+    }
     const QSize outer = outerSize(window_);
     if (outer != lastOuter_) {
         lastOuter_ = outer;
@@ -134,6 +142,17 @@ void FramedCentring::place()
     const QSize client = fittedClientSize(designed_, placedWith_, available.size());
     const QPoint frameAt = centredFramePosition(client.grownBy(placedWith_), available);
     window_.setGeometry(QRect(frameAt + QPoint(placedWith_.left(), placedWith_.top()), client));
+}
+
+void FramedCentring::showAgainIfLost()
+{
+    const QWindow *handle = window_.windowHandle();
+    if (!handle || !window_.isVisible() || handle->isExposed() || reshown_ >= reshowLimit ||
+        sinceShown_.elapsed() < (reshown_ + 1) * unshownMilliseconds)
+        return;
+    ++reshown_;
+    window_.hide();
+    window_.show();
 }
 
 // Still in the first moments of a window in its normal state, which a

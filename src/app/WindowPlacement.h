@@ -54,6 +54,7 @@ private:
     void follow(bool polled);
     void followPlacement(bool polled);
     void place();
+    void showAgainIfLost();
     bool isStarting() const;
     void stopSettling();
 
@@ -64,6 +65,7 @@ private:
     QTimer poll_;
     QElapsedTimer sinceShown_;
     int stillPolls_ = 0;
+    int reshown_ = 0;
     bool shown_ = false;
     bool settling_ = false;
 };
