@@ -6,6 +6,8 @@
 #include "data/Error.h"
 #include "data/NumberText.h"
 
+#include <QtNumeric>
+
 #include <cmath>
 
 using namespace kestrelon;
