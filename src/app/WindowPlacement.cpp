@@ -82,6 +82,7 @@ void FramedCentring::onFirstShow()
 {
     shown_ = true;
     settling_ = true;
+    sinceShown_.start();
     placedWith_ = settledFrameMargins(window_);
     lastOuter_ = outerSize(window_);
     place();
@@ -94,7 +95,6 @@ void FramedCentring::onFirstShow()
             if (isStarting())
                 place();
         });
-    sinceShown_.start();
     poll_.start();
 }
 
