@@ -6,6 +6,8 @@
 #include "data/Error.h"
 #include "data/NumberText.h"
 
+#include <QtNumeric>
+
 #include <cmath>
 
 using namespace kestrelon;
@@ -86,7 +88,7 @@ void checkSubtract(const FieldValue &a, const FieldValue &b)
     FUZZ_CHECK(difference.isNumber());
     if (a.kind() == FieldValue::Kind::Whole && b.kind() == FieldValue::Kind::Whole) {
         qint64 exact = 0;
-        if (!__builtin_sub_overflow(a.wholeNumber(), b.wholeNumber(), &exact))
+        if (!qSubOverflow(a.wholeNumber(), b.wholeNumber(), &exact))
             FUZZ_CHECK(difference == FieldValue::whole(exact));
     }
 }

@@ -29,6 +29,11 @@ RUNTIME_PACKAGES=(unixodbc odbcinst libsqliteodbc sqlite3 qt6-qpa-plugins fonts-
 # clang and its runtime libraries: the sanitised build and libFuzzer.
 TEST_PACKAGES=(libsqlite3-dev odbc-postgresql postgresql mariadb-server mariadb-client odbc-mariadb
     clang libclang-rt-14-dev)
+# The window on real desktops: X window managers, a Wayland compositor, and
+# the tools that look at the window from outside.
+TEST_PACKAGES+=(xvfb openbox icewm weston qt6-wayland xdotool x11-utils imagemagick)
+# The Debian package: made by cpack (dpkg-shlibdeps, file), then checked.
+TEST_PACKAGES+=(dpkg-dev file lintian desktop-file-utils appstream)
 
 # free_port FIRST: the first port from FIRST on that nothing listens on.
 free_port() {

@@ -1,4 +1,5 @@
 #include "app/FormLayout.h"
+#include "app/WindowPlacement.h"
 
 #include <QTest>
 #include <cmath>
@@ -106,6 +107,38 @@ private slots:
         const FormGeometry twice = layoutForm(outerWidth, outerHeight, once, wholePixels);
         QCOMPARE(written(twice), written(once));
         QCOMPARE(unwritten(twice), unwritten(once));
+    }
+
+    // The window on the screen's available area, in pixels: its designed
+    // client size where the frame fits, smaller where it does not, and the
+    // frame's top-left corner never above or left of the area.
+    void placedOnTheAvailableArea_data()
+    {
+        QTest::addColumn<QMargins>("frame");
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QSize>("client");
+        QTest::addColumn<QPoint>("frameAt");
+        const QMargins openbox(1, 20, 1, 5);
+        QTest::newRow("fits") << openbox << QRect(0, 0, 1280, 1024) << QSize(425, 371)
+                              << QPoint(426, 314);
+        QTest::newRow("below a panel") << QMargins(3, 30, 3, 3) << QRect(0, 32, 1280, 992)
+                                       << QSize(425, 371) << QPoint(424, 326);
+        QTest::newRow("second screen")
+            << openbox << QRect(1280, 0, 800, 600) << QSize(425, 371) << QPoint(1466, 102);
+        QTest::newRow("scale 2 on 800 x 600")
+            << QMargins(1, 10, 1, 3) << QRect(0, 0, 400, 300) << QSize(398, 287) << QPoint(0, 0);
+        QTest::newRow("not framed yet, too high")
+            << QMargins() << QRect(0, 0, 1024, 300) << QSize(425, 300) << QPoint(299, 0);
+        QTest::newRow("frame alone larger")
+            << QMargins(5, 30, 5, 5) << QRect(10, 20, 8, 8) << QSize(1, 1) << QPoint(10, 20);
+    }
+    void placedOnTheAvailableArea()
+    {
+        QFETCH(QMargins, frame);
+        QFETCH(QRect, available);
+        const QSize client = fittedClientSize(QSize(425, 371), frame, available.size());
+        QTEST(client, "client");
+        QTEST(centredFramePosition(client.grownBy(frame), available), "frameAt");
     }
 };
 

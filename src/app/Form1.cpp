@@ -176,11 +176,13 @@ void Form1::bindEvents()
 
 // Centred on the screen when first shown. The window's outer size, which the
 // layout measures against, is known only once the window manager has framed
-// it: the layout follows then.
+// it, and may change without the client area changing: the layout follows.
 void Form1::placeOnScreen()
 {
-    const auto *centring = new FramedCentring(*this);
-    connect(centring, &FramedCentring::framed, this,
+    const Twips twips = Twips::of(*this);
+    const QSize designed(twips.toPixels(designedClientWidth), twips.toPixels(designedClientHeight));
+    const auto *centring = new FramedCentring(*this, designed);
+    connect(centring, &FramedCentring::outerSizeChanged, this,
             [this] { guarded([this] { Form_Resize(); }); });
 }
 
@@ -428,7 +430,7 @@ void Form1::Form_Resize()
     current.btn_define = rectOf(*btn_define, twips);
     current.lbl_level = rectOf(*lbl_level, twips);
 
-    const QSize outer = frameGeometry().size();
+    const QSize outer = outerSize(*this);
     // A written value reads back as the control holds it: whole pixels.
     const auto store = [&twips](float value) { return twips.fromPixels(twips.toPixels(value)); };
     const FormGeometry next = layoutForm(twips.fromPixels(outer.width()),

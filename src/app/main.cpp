@@ -1,12 +1,26 @@
+#include "CommandLine.h"
 #include "Form1.h"
 #include "Pictures.h"
 
 #include <QApplication>
 
+namespace {
+
+void nameTheApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("kestrelon"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTRELON_VERSION));
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    nameTheApplication();
+    kestrelon::answerOnTerminal(argc, argv);
+
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kestrelon"));
+    kestrelon::refuseUnknownOptions();
     QApplication::setApplicationDisplayName(QStringLiteral("Kestrelon"));
     // Ties the window to the installed kestrelon.desktop and its icon.
     QApplication::setDesktopFileName(QStringLiteral("kestrelon"));

@@ -3,6 +3,8 @@
 #include "Error.h"
 #include "NumberText.h"
 
+#include <QtNumeric>
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -115,7 +117,7 @@ FieldValue subtract(const FieldValue &a, const FieldValue &b)
     }
     if (x->isWhole && y->isWhole) {
         qint64 difference = 0;
-        if (!__builtin_sub_overflow(x->whole, y->whole, &difference))
+        if (!qSubOverflow(x->whole, y->whole, &difference))
             return FieldValue::whole(difference);
     }
     return FieldValue::fractional(x->toDouble() - y->toDouble());

@@ -6,6 +6,16 @@
 
 namespace kestrelon {
 
+// Asks the processor to start loading this address, where the compiler can.
+inline void prefetchLine(const void *address)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    Q_UNUSED(address);
+#endif
+}
+
 // Finds nodes by the hash of their key: an open-addressing table of node
 // numbers with 32 bits of their key's hash beside them, eight bytes a slot.
 // The keys stay with their owner, which tells whether a candidate matches;
@@ -35,7 +45,7 @@ public:
     void prefetch(size_t hash) const
     {
         if (count_ > 0)
-            __builtin_prefetch(table() + home(tagOf(hash)));
+            prefetchLine(table() + home(tagOf(hash)));
     }
 
     // Adds a node whose key the caller knows to be new.

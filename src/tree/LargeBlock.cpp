@@ -1,6 +1,5 @@
 #include "LargeBlock.h"
 
-#include <cstdlib>
 #include <new>
 
 #ifdef __linux__
@@ -20,10 +19,8 @@ void *allocateLarge(size_t bytes)
     if (bytes < hugePage)
         return ::operator new(bytes);
     const size_t rounded = (bytes + hugePage - 1) / hugePage * hugePage;
-    void *p = std::aligned_alloc(hugePage, rounded);
-    if (!p)
-        throw std::bad_alloc();
-#ifdef __linux__
+    void *p = ::operator new(rounded, std::align_val_t(hugePage));
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
     madvise(p, rounded, MADV_HUGEPAGE); // a hint; without it, ordinary pages
 #endif
     return p;
@@ -34,7 +31,7 @@ void freeLarge(void *p, size_t bytes)
     if (bytes < hugePage)
         ::operator delete(p);
     else
-        std::free(p);
+        ::operator delete(p, std::align_val_t(hugePage));
 }
 
 LargeBlock::LargeBlock(size_t bytes)

@@ -15,6 +15,16 @@ using Header = quint32;
 constexpr size_t headerBytes = sizeof(Header);
 constexpr qsizetype longestText = qsizetype(Header(-1) >> 1);
 
+// Every character in Latin-1. No early exit: the loop over a short name
+// then compiles to a few vector instructions.
+bool isLatin1(QStringView text)
+{
+    char16_t bits = 0;
+    for (const QChar c : text)
+        bits |= c.unicode();
+    return bits < 0x100;
+}
+
 size_t roundedUp(size_t bytes)
 {
     return (bytes + 3) & ~size_t(3);
@@ -27,7 +37,7 @@ TextStore::Ref TextStore::add(QStringView text)
     if (text.size() > longestText)
         throw Error(UnexpectedFailure,
                     QStringLiteral("A text of %1 characters is too long to keep").arg(text.size()));
-    const bool wide = !QtPrivate::isLatin1(text);
+    const bool wide = !isLatin1(text);
     const size_t payload = size_t(text.size()) * (wide ? sizeof(char16_t) : 1);
     Ref ref = 0;
     char *at = reserve(roundedUp(headerBytes + payload), ref);
