@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kestrelon's side of the benchmark: one run of the real window on the data
 // source "ds_hier", timed step by step.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* The floor: what plain ODBC calls cost for the same work, with nothing of
  * Kestrelon in between.
  *

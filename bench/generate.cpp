@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a synthetic lithology scheme of a given size, either into a new
 // SQLite database (after the schema script it is given) or as a PostgreSQL
 // COPY block on standard output.

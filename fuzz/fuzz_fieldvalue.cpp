@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random values against the field-value operations, checking the rules
 // they must keep whatever a data source delivers.
 

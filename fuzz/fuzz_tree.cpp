@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random rows placed by the two builders' rules into one tree model, as a
 // data source in any order and of any content could deliver them. Checks
 // that a row either becomes exactly the node it describes or is refused

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The documents a Debian system expects beside the program, and the Debian
 # package made from the same install rules: `cpack -G DEB` in a build
 # directory.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared steps of the project's scripts; sourced, not run.
 # shellcheck shell=bash
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/Error.h"
 #include "data/FieldValue.h"
 #include "data/NumberText.h"

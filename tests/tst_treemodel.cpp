@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/Error.h"
 #include "support/ErrorNumber.h"
 #include "tree/TreeModel.h"

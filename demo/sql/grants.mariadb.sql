@@ -1,3 +1,4 @@
+-- SPDX-License-Identifier: GPL-3.0-or-later
 -- Kestrelon demo database, MariaDB: the read-only login "user" (password tamarisk) used by the
 -- browser. It may read the two views only; the views reach the tables with their definer's
 -- rights. Run after the schema and data files. Safe to run again.

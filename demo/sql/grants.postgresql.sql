@@ -1,3 +1,4 @@
+-- SPDX-License-Identifier: GPL-3.0-or-later
 -- Kestrelon demo database, PostgreSQL: the read-only login "user" (password tamarisk) used by the
 -- browser. It may read the two views only; the views reach the tables with their owner's rights.
 -- Run after the schema and data files, as the owner of the views. Safe to run again.

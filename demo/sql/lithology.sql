@@ -1,3 +1,4 @@
+-- SPDX-License-Identifier: GPL-3.0-or-later
 -- Kestrelon demo data: a lithology classification of 266 terms in up to five levels.
 -- Ids are grouped by top class (100s igneous, 200s sedimentary, ...); parents precede children.
 -- Runs on SQLite and PostgreSQL; load after the schema file. A few terms have no definition yet.

@@ -1,3 +1,4 @@
+-- SPDX-License-Identifier: GPL-3.0-or-later
 -- Kestrelon demo database, PostgreSQL and MariaDB version: lithology and stratigraphy tables and
 -- the two views the browser reads (QryLithParent, QryStratParent; unquoted, so PostgreSQL stores
 -- them in lower case). Load first, then lithology.sql, stratigraphy.sql, and grants.postgresql.sql

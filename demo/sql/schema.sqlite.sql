@@ -1,3 +1,4 @@
+-- SPDX-License-Identifier: GPL-3.0-or-later
 -- Kestrelon demo database, SQLite version: the lithology and stratigraphy tables
 -- and the two views the browser reads (QryLithParent, QryStratParent).
 -- Load this first, then lithology.sql and stratigraphy.sql. Re-running it starts afresh.

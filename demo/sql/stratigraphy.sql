@@ -1,3 +1,4 @@
+-- SPDX-License-Identifier: GPL-3.0-or-later
 -- Kestrelon demo data: the international chronostratigraphic chart (2024/12) from eons down to
 -- ages, 177 units; ages in millions of years. Levels: 100 eon, 200 era, 300 period, 350 sub-period,
 -- 400 epoch, 500 age. Runs on SQLite and PostgreSQL; ids follow the tree, parents first.

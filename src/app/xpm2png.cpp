@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build tool: writes an XPM picture as PNG, the format desktops read for a
 // program's icon.
 #include <QImage>

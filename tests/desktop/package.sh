@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the Debian package from a build's install rules, as a packager
 # would, and checks it: lintian finds no error, the desktop entry and the
 # AppStream metadata validate, the dependencies are declared, and unpacked

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the real program on the demo database on a virtual screen with a
 # real window manager, 0 to 1 s after the window manager itself, as at
 # log-in, and checks every start from outside, as a user sees it: the client
