@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConnectionSockets.h"
 
+#ifdef __linux__
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -8,8 +9,11 @@
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace kestrelon {
+
+#ifdef __linux__
 
 namespace {
 
@@ -75,5 +79,23 @@ void ConnectionSockets::shutDown() const
             ::shutdown(socket.descriptor, SHUT_RDWR);
     }
 }
+
+#else
+
+// Elsewhere the sockets are not found: a call that runs out of time is
+// cancelled instead.
+ConnectionSockets ConnectionSockets::ofProcess()
+{
+    return {};
+}
+
+ConnectionSockets ConnectionSockets::gained(const ConnectionSockets &, const ConnectionSockets &)
+{
+    return {};
+}
+
+void ConnectionSockets::shutDown() const {}
+
+#endif
 
 } // namespace kestrelon
