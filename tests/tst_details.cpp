@@ -321,6 +321,15 @@ private slots:
         QTest::newRow("the level of a lithology term stays")
             << Rows{} << QStringList{"Igneous1", "Paleozoic2"}
             << "Paleozoic: Era" + ageLines("251.9", "538.8") << "Level: 1";
+        // Once the text box was rewritten for each row: minutes for this many.
+        Rows many;
+        QString manyLines = "Paleozoic: Era" + ageLines("251.9", "538.8");
+        for (int i = 0; i < 20000; ++i) {
+            many << named("Paleozoic", i, i + 1);
+            manyLines += ageLines(QString::number(i), QString::number(i + 1));
+        }
+        QTest::newRow("20,000 more rows of the name")
+            << many << QStringList{"Paleozoic2"} << manyLines << "";
         QTest::newRow("a rank with a lone line feed reads back as written")
             << Rows{{"Mesozoic", "Phanerozoic", 200, 5, 1, 100, "Era\nof reptiles", 66, 251.9},
                     named("Mesozoic", 1, 2)}
