@@ -58,12 +58,13 @@ std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName,
 
 std::shared_ptr<Recordset> Database::openRecordsetWhere(const QString &rowSetName,
                                                         const QString &condition,
-                                                        const QStringList &parameters)
+                                                        const QStringList &parameters,
+                                                        const QString &ordering)
 {
-    return std::make_shared<Recordset>(
-        shared_from_this(),
-        QStringLiteral("SELECT * FROM %1 WHERE %2").arg(sqlName(rowSetName), condition), parameters,
-        CursorType::ForwardOnly);
+    return std::make_shared<Recordset>(shared_from_this(),
+                                       QStringLiteral("SELECT * FROM %1 WHERE %2 ORDER BY %3")
+                                           .arg(sqlName(rowSetName), condition, ordering),
+                                       parameters, CursorType::ForwardOnly);
 }
 
 QStringList Database::refreshDescription(const QString &rowSetName)

@@ -68,10 +68,12 @@ public:
                                              CursorType type = CursorType::ForwardOnly);
 
     // The rows of the named row set that meet `condition`, with every
-    // column; the condition's `?` markers take `parameters` as bound text.
+    // column, sorted by `ordering`; the condition's `?` markers take
+    // `parameters` as bound text.
     std::shared_ptr<Recordset> openRecordsetWhere(const QString &rowSetName,
                                                   const QString &condition,
-                                                  const QStringList &parameters);
+                                                  const QStringList &parameters,
+                                                  const QString &ordering);
 
     // Runs a query of the row set that returns no row, so that a connection
     // that still describes the row set as it was before another program

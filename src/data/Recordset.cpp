@@ -162,8 +162,17 @@ void Recordset::describeColumns()
                                            SQLSMALLINT(std::size(name)), &nameLength, &dataType,
                                            &size, &digits, &nullable)))
             fail(QStringLiteral("Cannot describe column %1 of \"%2\"").arg(i).arg(sql_));
-        Column column{odbc::fromWide(name, qMin<qsizetype>(nameLength, 255)), ColumnKind::Text};
+        Column column{odbc::fromWide(name, qMin<qsizetype>(nameLength, 255)), ColumnKind::Text,
+                      false};
         switch (dataType) {
+        case SQL_CHAR:
+        case SQL_VARCHAR:
+        case SQL_LONGVARCHAR:
+        case SQL_WCHAR:
+        case SQL_WVARCHAR:
+        case SQL_WLONGVARCHAR:
+            column.characters = true;
+            break;
         case SQL_BIT:
         case SQL_TINYINT:
         case SQL_SMALLINT:

@@ -50,6 +50,9 @@ public:
     // How the driver describes a column: as a whole number, a fractional
     // number or text.
     ColumnKind fieldKind(int index) const { return columns_.at(size_t(index)).kind; }
+    // Whether the driver describes a column as character text (not as a
+    // number, a date or bytes, which it may hand over in a text form of its own).
+    bool holdsCharacters(int index) const { return columns_.at(size_t(index)).characters; }
     // The position of the named column; raises ColumnNotFound when there is none.
     int fieldIndex(const QString &name) const;
     // The value of a column of the current row.
@@ -71,6 +74,7 @@ private:
     {
         QString name;
         ColumnKind kind;
+        bool characters;
     };
 
     void askToScroll();

@@ -91,12 +91,17 @@ std::optional<NarrowedLookup> narrowedLookup(Database &database, const QStringLi
         return std::nullopt;
     try {
         NarrowedLookup lookup;
-        lookup.rows = database.openRecordsetWhere(
-            LithRow.rowSet, narrowingCondition(database, database.quotedIdentifier(*name)),
-            {containsPattern(wanted.textView())});
+        const QString column = database.quotedIdentifier(*name);
+        // Any order will do; one of its own also keeps the planner from
+        // working for the row set's order (SQLite then scans a view's table
+        // through an index).
+        lookup.rows =
+            database.openRecordsetWhere(LithRow.rowSet, narrowingCondition(database, column),
+                                        {containsPattern(wanted.textView())}, column);
         Recordset &cursor = *lookup.rows;
-        // A number's text form in the database may not be the program's.
-        if (cursor.fieldKind(cursor.fieldIndex(nameColumnName)) != ColumnKind::Text)
+        // The text form of a number, a date or bytes in the database may not
+        // be the one the program reads.
+        if (!cursor.holdsCharacters(cursor.fieldIndex(nameColumnName)))
             return std::nullopt;
         bool settled = true;
         forEachMatch(cursor, wanted, [&](const QString &caption) {
