@@ -30,10 +30,10 @@ QVariantList term(const QString &name, const QVariant &level, int id)
 enum class Narrowing { Never, Always, Sometimes };
 
 // Names that LIKE patterns, quoting and trimming could get wrong.
-const QStringList awkwardNames{"Clay", "clay", "CLAY", "Sand stone", "50%",     "5_0",
-                               "a[b]", "[x]",  "x\\y", "O'Brien",    "\"q\"",   "!bang",
-                               "Cl%",  "Cl_y", "%",    "_",          "tab\tin", "Ünïcödé",
-                               "12",   "1.5",  "Marl", "Chalk",      "Tuff",    "Loess"};
+const QStringList awkwardNames{"Clay",  "clay", "CLAY",    "Sand stone",  "50%",   "5_0", "a[b]",
+                               "[x]",   "x\\y", "O'Brien", "\"q\"",       "!bang", "Cl%", "Cl_y",
+                               "%",     "_",    "tab\tin", "Ünïcödé",     "12",    "1.5", "Marl",
+                               "Chalk", "Tuff", "Loess",   "x') OR (1=1", "a!%"};
 
 // Numbers for a name column that takes them: whole, fractional, and ones
 // whose text form differs between the database and the program.
