@@ -157,7 +157,7 @@ private slots:
             {"SQLite, REAL", "sqlite", "REAL", false, Narrowing::Never},
             {"PostgreSQL, text", "postgres", "text", false, Narrowing::Always},
             {"PostgreSQL, varchar, index", "postgres", "varchar(40)", true, Narrowing::Always},
-            {"PostgreSQL, char(12)", "postgres", "char(12)", false, Narrowing::Always},
+            {"PostgreSQL, char(16)", "postgres", "char(16)", false, Narrowing::Always},
             {"PostgreSQL, numeric", "postgres", "numeric", true, Narrowing::Never},
             {"MariaDB, varchar, index", "mariadb", "VARCHAR(40)", true, Narrowing::Always},
             {"MariaDB, double", "mariadb", "DOUBLE", false, Narrowing::Never},
