@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <map>
 #include <vector>
 
 namespace bench {
@@ -136,6 +138,31 @@ Term largeFamilyParent(int rows)
             parent = term;
     });
     return parent;
+}
+
+std::optional<Term> termOfSharedName(int rows)
+{
+    std::map<std::string, int> levels;
+    std::optional<Term> shared;
+    generate(rows, [&](const Term &term) {
+        if (shared)
+            return;
+        const auto known = levels.emplace(term.name, term.level);
+        if (!known.second && known.first->second != term.level)
+            shared = term;
+    });
+    return shared;
+}
+
+void generateFlat(int rows, bool descending, const std::function<void(const Term &)> &emit)
+{
+    Random random(0x466C6174u);
+    for (int i = 1; i <= rows; ++i) {
+        const int place = descending ? rows + 1 - i : i;
+        char name[32];
+        std::snprintf(name, sizeof name, "Term %07d", place);
+        emit(Term{i, name, std::nullopt, 1, description(random)});
+    }
 }
 
 } // namespace bench

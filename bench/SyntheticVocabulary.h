@@ -38,4 +38,12 @@ void generate(int rows, const std::function<void(const Term &)> &emit);
 // The term that heads the large family.
 Term largeFamilyParent(int rows);
 
+// A term whose name other terms share at other levels, so that its level
+// depends on the order of the rows; nothing when the scheme has none.
+std::optional<Term> termOfSharedName(int rows);
+
+// Calls `emit` for each of `rows` first-level terms with distinct names,
+// inserted in ascending order of their names or in descending order.
+void generateFlat(int rows, bool descending, const std::function<void(const Term &)> &emit);
+
 } // namespace bench

@@ -2,14 +2,21 @@
 // Kestrelon's side of the benchmark: one run of the real window on the data
 // source "ds_hier", timed step by step.
 //
-//   kestrelon-bench-app KEY
+//   kestrelon-bench-app KEY [SHARED_KEY]
+//   kestrelon-bench-app --load-only
 //
-// load      Form_Load, from connecting to the built tree
-// peak_kb   the process's peak resident memory right after the load
-// paint     show() until the tree view has painted for the first time
-// expand    expanding the node KEY (its ancestors already open) until the
-//           view has painted again
-// define    one press of "Define" with the node KEY selected
+// load         Form_Load, from connecting to the built tree
+// peak_kb      the process's peak resident memory right after the load
+// paint        show() until the tree view has painted for the first time
+// expand       expanding the node KEY (its ancestors already open) until the
+//              view has painted again
+// define       one press of "Define" with the node KEY selected, until the
+//              description box and the level label hold the result
+// define_full  the same for SHARED_KEY, a term whose name other terms share
+//              at other levels: their order decides, so every row is read
+// find_first   typing the first letter of KEY's name into the tree view,
+//              until the view has painted the node found
+// find_next    typing its second letter right after
 //
 // Prints one line of key=value pairs. Run it with QT_QPA_PLATFORM=offscreen
 // for numbers that do not depend on a display server.
@@ -20,6 +27,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -103,19 +111,57 @@ void failOnMessageBoxes()
     watch->start(50);
 }
 
+// One press of "Define" on the node: the press returns once the request's
+// thread has answered and the description box and level label show it.
+double timeDefine(Form1 &form, const QModelIndex &node)
+{
+    auto *tv = form.findChild<QTreeView *>(QStringLiteral("tv"));
+    auto *btn_define = form.findChild<QPushButton *>(QStringLiteral("btn_define"));
+    tv->selectionModel()->setCurrentIndex(node, QItemSelectionModel::ClearAndSelect);
+    QCoreApplication::processEvents();
+    QElapsedTimer timer;
+    timer.start();
+    btn_define->click();
+    const double elapsed = milliseconds(timer);
+    if (!btn_define->isEnabled())
+        fail(QStringLiteral("\"Define\" had not finished when the press returned"));
+    return elapsed;
+}
+
+// One key typed into the tree view, until the view has painted what it found.
+double timeKeystroke(QTreeView &tv, PaintCounter &painted, QChar key)
+{
+    const int code = key.toUpper().unicode(); // Qt's key codes of letters and digits
+    QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, QString(key));
+    QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, QString(key));
+    const QModelIndex before = tv.currentIndex();
+    QElapsedTimer timer;
+    timer.start();
+    QCoreApplication::sendEvent(&tv, &press);
+    // A longer prefix that still matches the term shown changes nothing to paint.
+    if (tv.currentIndex() != before)
+        waitForPaint(painted);
+    else
+        QCoreApplication::processEvents();
+    const double elapsed = milliseconds(timer);
+    QCoreApplication::sendEvent(&tv, &release);
+    return elapsed;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    if (argc != 2)
-        fail(QStringLiteral("usage: kestrelon-bench-app KEY"));
+    if (argc < 2 || argc > 3)
+        fail(QStringLiteral("usage: kestrelon-bench-app KEY [SHARED_KEY] | --load-only"));
     const QString key = QString::fromLocal8Bit(argv[1]);
+    const bool loadOnly = key == QLatin1String("--load-only");
+    const QString sharedKey = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString();
     failOnMessageBoxes();
 
     Form1 form;
     auto *tv = form.findChild<QTreeView *>(QStringLiteral("tv"));
-    auto *btn_define = form.findChild<QPushButton *>(QStringLiteral("btn_define"));
     auto *lbl_level = form.findChild<QLabel *>(QStringLiteral("lbl_level"));
     TreeModel &tree = form.nodes();
 
@@ -128,6 +174,11 @@ int main(int argc, char *argv[])
     const long peak = peakResidentKb();
     if (form.isUnloaded())
         fail(QStringLiteral("the window unloaded itself"));
+    if (loadOnly) {
+        std::printf("nodes=%d load_ms=%.2f load_cpu_ms=%.2f peak_kb=%ld\n", tree.nodeCount(), load,
+                    loadCpu, peak);
+        return 0;
+    }
 
     PaintCounter painted(tv->viewport());
     timer.start();
@@ -151,15 +202,29 @@ int main(int argc, char *argv[])
     if (!tv->isExpanded(familyIndex) || tree.image(family) != 2)
         fail(QStringLiteral("the large family did not open"));
 
-    tv->selectionModel()->setCurrentIndex(familyIndex, QItemSelectionModel::ClearAndSelect);
-    QCoreApplication::processEvents();
-    timer.start();
-    btn_define->click();
-    const double define = milliseconds(timer);
+    const double define = timeDefine(form, familyIndex);
+    const QString level = lbl_level->text().remove(QStringLiteral("Level: "));
+    double defineFull = 0;
+    QString levelFull;
+    if (!sharedKey.isEmpty()) {
+        const TreeModel::Node shared = tree.find(sharedKey);
+        if (shared == TreeModel::NoNode)
+            fail(QStringLiteral("no node has the key ") + sharedKey);
+        defineFull = timeDefine(form, tree.indexOf(shared));
+        levelFull = lbl_level->text().remove(QStringLiteral("Level: "));
+    }
+
+    tv->setFocus();
+    const QString name = tree.text(family);
+    const double findFirst = timeKeystroke(*tv, painted, name.at(0).toLower());
+    const double findNext = timeKeystroke(*tv, painted, name.at(1).toLower());
+    if (!tree.text(tree.nodeAt(tv->currentIndex())).startsWith(name.left(2), Qt::CaseInsensitive))
+        fail(QStringLiteral("typing did not find a term beginning with ") + name.left(2));
 
     std::printf("nodes=%d load_ms=%.2f load_cpu_ms=%.2f peak_kb=%ld paint_ms=%.2f family=%d "
-                "expand_ms=%.2f define_ms=%.2f level=%s\n",
+                "expand_ms=%.2f define_ms=%.2f level=%s define_full_ms=%.2f level_full=%s "
+                "find_first_ms=%.2f find_next_ms=%.2f\n",
                 tree.nodeCount(), load, loadCpu, peak, paint, tree.childCount(family), expand,
-                define, qPrintable(lbl_level->text().remove(QStringLiteral("Level: "))));
+                define, qPrintable(level), defineFull, qPrintable(levelFull), findFirst, findNext);
     return 0;
 }

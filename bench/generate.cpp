@@ -3,9 +3,14 @@
 // SQLite database (after the schema script it is given) or as a PostgreSQL
 // COPY block on standard output.
 //
-//   kestrelon-bench-generate ROWS sqlite FILE SCHEMA.sql
+//   kestrelon-bench-generate ROWS sqlite FILE SCHEMA.sql [ascending|descending]
 //   kestrelon-bench-generate ROWS copy
 //   kestrelon-bench-generate ROWS family    (size, key and name of the large family)
+//   kestrelon-bench-generate ROWS shared    (key and name of a term whose level
+//                                            depends on the order of the rows)
+//
+// With ascending or descending, the SQLite file holds ROWS first-level terms
+// only, inserted in that order of their names.
 
 #include "SyntheticVocabulary.h"
 
@@ -13,11 +18,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sqlite3.h>
 #include <sstream>
 #include <string>
 
 namespace {
+
+using Generator = std::function<void(const std::function<void(const bench::Term &)> &)>;
 
 [[noreturn]] void fail(const std::string &message)
 {
@@ -41,7 +49,7 @@ void check(sqlite3 *db, int rc, const char *what)
         fail(std::string(what) + ": " + sqlite3_errmsg(db));
 }
 
-void writeSqlite(int rows, const char *file, const char *schemaPath)
+void writeSqlite(const Generator &generate, const char *file, const char *schemaPath)
 {
     std::remove(file);
     sqlite3 *db = nullptr;
@@ -62,7 +70,7 @@ void writeSqlite(int rows, const char *file, const char *schemaPath)
                              "description) VALUES (?, ?, ?, ?, ?)",
                              -1, &insert, nullptr),
           "prepare");
-    bench::generate(rows, [&](const bench::Term &term) {
+    generate([&](const bench::Term &term) {
         sqlite3_bind_int64(insert, 1, term.id);
         sqlite3_bind_text(insert, 2, term.name.c_str(), int(term.name.size()), SQLITE_STATIC);
         if (term.parentId)
@@ -131,18 +139,36 @@ void writeCopy(int rows)
 int main(int argc, char *argv[])
 {
     if (argc < 3)
-        fail("usage: ROWS sqlite FILE SCHEMA.sql | ROWS copy | ROWS family");
+        fail(
+            "usage: ROWS sqlite FILE SCHEMA.sql [ascending|descending] | ROWS copy | ROWS family | "
+            "ROWS shared");
     const int rows = std::atoi(argv[1]);
     if (rows <= 0)
         fail("ROWS must be a positive number");
-    if (std::strcmp(argv[2], "sqlite") == 0 && argc == 5)
-        writeSqlite(rows, argv[3], argv[4]);
-    else if (std::strcmp(argv[2], "copy") == 0)
+    if (std::strcmp(argv[2], "sqlite") == 0 && (argc == 5 || argc == 6)) {
+        const std::string shape = argc == 6 ? argv[5] : "";
+        if (!shape.empty() && shape != "ascending" && shape != "descending")
+            fail("unknown order " + shape);
+        writeSqlite(
+            [&](const std::function<void(const bench::Term &)> &emit) {
+                if (shape.empty())
+                    bench::generate(rows, emit);
+                else
+                    bench::generateFlat(rows, shape == "descending", emit);
+            },
+            argv[3], argv[4]);
+    } else if (std::strcmp(argv[2], "copy") == 0)
         writeCopy(rows);
     else if (std::strcmp(argv[2], "family") == 0) {
         const bench::Term parent = bench::largeFamilyParent(rows);
         std::printf("%d\t%s%lld\t%s\n", bench::largeFamilySize(rows), parent.name.c_str(),
                     static_cast<long long>(parent.id), parent.name.c_str());
+    } else if (std::strcmp(argv[2], "shared") == 0) {
+        const std::optional<bench::Term> term = bench::termOfSharedName(rows);
+        if (!term)
+            fail("no name is shared at different levels");
+        std::printf("%s%lld\t%s\n", term->name.c_str(), static_cast<long long>(term->id),
+                    term->name.c_str());
     } else
         fail("unknown output");
     return 0;

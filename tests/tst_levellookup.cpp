@@ -4,6 +4,14 @@
 #include "support/FormProbe.h"
 #include "support/SqliteFile.h"
 
+#include "data/Database.h"
+#include "data/Engine.h"
+#include "data/HierarchyRow.h"
+#include "data/Recordset.h"
+#include "data/Workspace.h"
+#include "details/LithologyDetails.h"
+
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace kestrelon;
@@ -17,6 +25,94 @@ QVariantList term(const QString &name, const QVariant &level, int id)
     return {name, QVariant(), level, id, QVariant(), QVariant(), QStringLiteral("about ") + name};
 }
 
+// Whether Define reads fewer rows than the whole row set for some term. A
+// column the database does not type is described by its first value.
+enum class Narrowing { Never, Always, Sometimes };
+
+// Names that LIKE patterns, quoting and trimming could get wrong.
+const QStringList awkwardNames{"Clay",  "clay", "CLAY",    "Sand stone",  "50%",   "5_0", "a[b]",
+                               "[x]",   "x\\y", "O'Brien", "\"q\"",       "!bang", "Cl%", "Cl_y",
+                               "%",     "_",    "tab\tin", "Ünïcödé",     "12",    "1.5", "Marl",
+                               "Chalk", "Tuff", "Loess",   "x') OR (1=1", "a!%"};
+
+// Numbers for a name column that takes them: whole, fractional, and ones
+// whose text form differs between the database and the program.
+const QStringList numberLiterals{
+    "12", "-7", "1.5", "2.50", "0.30000000000000004", "1e20", "100000000000000000000"};
+
+QString sqlText(const QString &text)
+{
+    return "'" + QString(text).replace("'", "''") + "'";
+}
+
+// A randomly drawn lithology row set, as SQL values of name and level: many
+// names come back, mostly at the same level, sometimes padded or Null.
+struct RandomTerms
+{
+    QStringList names;
+    QStringList levels;
+};
+
+RandomTerms randomTerms(QRandomGenerator &random, bool textNames, bool numberNames)
+{
+    RandomTerms terms;
+    for (int i = 0; i < 300; ++i) {
+        const int pick = int(random.bounded(awkwardNames.size()));
+        QString name;
+        if (random.bounded(10) == 0)
+            name = QStringLiteral("NULL");
+        else if (numberNames && (!textNames || random.bounded(3) == 0))
+            name = numberLiterals.at(int(random.bounded(numberLiterals.size())));
+        else
+            name = sqlText(QString(int(random.bounded(3)), u' ') + awkwardNames.at(pick) +
+                           QString(int(random.bounded(3)), u' '));
+        terms.names << name;
+        const bool usualLevel = random.bounded(5) != 0;
+        terms.levels << (random.bounded(20) == 0
+                             ? QStringLiteral("NULL")
+                             : QString::number(usualLevel ? pick % 4 + 1 : random.bounded(6)));
+    }
+    return terms;
+}
+
+QString valuesList(const RandomTerms &terms)
+{
+    QStringList rows;
+    for (qsizetype i = 0; i < terms.names.size(); ++i)
+        rows << QStringLiteral("(%1, %2, %3, 'about')")
+                    .arg(i + 1)
+                    .arg(terms.names[i], terms.levels[i]);
+    return rows.join(", ");
+}
+
+// The level caption reading every row of the row set in its own order gives.
+std::optional<QString> levelByFullRead(Database &database, const QString &asked)
+{
+    const auto rows = database.openRecordset(LithRow.rowSet);
+    const FieldValue wanted = trim(FieldValue::text(asked));
+    std::optional<QString> caption;
+    for (; !rows->eof(); rows->moveNext())
+        if (equals(trim(rows->field("lithology")), wanted))
+            caption = "Level: " + rows->field("lith_level").toText();
+    return caption;
+}
+
+// Every name of the row set as a node shows it, padded and in other case too,
+// and names no row has.
+QStringList namesToAsk(Database &database)
+{
+    QStringList asked{"Nowhere", "", " ", "%%", "C%", "Cl_"};
+    for (const auto rows = database.openRecordset(LithRow.rowSet); !rows->eof(); rows->moveNext()) {
+        const FieldValue name = rows->field("lithology");
+        if (name.isNull())
+            continue;
+        const QString text = trim(name).toText();
+        asked << text << " " + text + "  " << text.toUpper() << text + "\t";
+    }
+    asked.removeDuplicates();
+    return asked;
+}
+
 } // namespace
 
 // "Define" finds a term's level by reading the lithology row set: the last
@@ -26,7 +122,90 @@ class LevelLookupTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useOdbcIni(sqliteDataSource(sqliteFile())); }
+    void initTestCase()
+    {
+        useOdbcIni(sqliteDataSource(sqliteFile()) +
+                   postgresDataSource("kestrelon_levels").replace("[ds_hier]", "[ds_postgres]") +
+                   mariadbDataSource("kestrelon_levels").replace("[ds_hier]", "[ds_mariadb]"));
+    }
+
+    // Define narrows the read to the rows whose name may match and reads the
+    // whole row set only when their order decides: on randomly drawn row
+    // sets it always gives the answer of the whole read, and with a text
+    // name column it reads fewer rows for some terms. KESTRELON_TEST_SEED
+    // repeats a run.
+    void narrowedLookupAgreesWithFullRead_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("nameType");
+        QTest::addColumn<bool>("indexed");
+        QTest::addColumn<int>("narrows");
+        struct Source
+        {
+            const char *tag;
+            const char *engine;
+            const char *nameType;
+            bool indexed;
+            Narrowing narrows;
+        };
+        const Source sources[] = {
+            {"SQLite, text", "sqlite", "TEXT", false, Narrowing::Always},
+            {"SQLite, text, index on name and level", "sqlite", "TEXT", true, Narrowing::Always},
+            {"SQLite, untyped, numbers among texts", "sqlite", "", false, Narrowing::Sometimes},
+            {"SQLite, STRING, numbers among texts", "sqlite", "STRING", false, Narrowing::Always},
+            {"SQLite, NUMERIC", "sqlite", "NUMERIC", true, Narrowing::Never},
+            {"SQLite, REAL", "sqlite", "REAL", false, Narrowing::Never},
+            {"PostgreSQL, text", "postgres", "text", false, Narrowing::Always},
+            {"PostgreSQL, varchar, index", "postgres", "varchar(40)", true, Narrowing::Always},
+            {"PostgreSQL, char(16)", "postgres", "char(16)", false, Narrowing::Always},
+            {"PostgreSQL, numeric", "postgres", "numeric", true, Narrowing::Never},
+            {"MariaDB, varchar, index", "mariadb", "VARCHAR(40)", true, Narrowing::Always},
+            {"MariaDB, double", "mariadb", "DOUBLE", false, Narrowing::Never},
+        };
+        for (const Source &source : sources)
+            QTest::newRow(source.tag) << QString(source.engine) << QString(source.nameType)
+                                      << source.indexed << int(source.narrows);
+    }
+    void narrowedLookupAgreesWithFullRead()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QString, nameType);
+        QFETCH(bool, indexed);
+        QFETCH(int, narrows);
+        if (engine == "postgres")
+            REQUIRE_POSTGRES();
+        if (engine == "mariadb")
+            REQUIRE_MARIADB();
+        const quint32 seed = qEnvironmentVariableIsSet("KESTRELON_TEST_SEED")
+                                 ? quint32(qEnvironmentVariableIntValue("KESTRELON_TEST_SEED"))
+                                 : QRandomGenerator::global()->generate();
+        QRandomGenerator random(seed);
+        const bool numeric = !nameType.isEmpty() &&
+                             !nameType.contains("char", Qt::CaseInsensitive) &&
+                             !nameType.contains("text", Qt::CaseInsensitive);
+        const RandomTerms terms =
+            randomTerms(random, !numeric || engine == "sqlite", numeric || nameType.isEmpty());
+        const std::shared_ptr<Database> database = createRowSet(engine, nameType, indexed, terms);
+
+        int narrowed = 0;
+        for (const QString &asked : namesToAsk(*database)) {
+            const std::optional<QString> expected = levelByFullRead(*database, asked);
+            std::shared_ptr<Recordset> rows;
+            const NodeDetails details =
+                lithologyDetails(*database, rows, {FieldValue::text(asked), FieldValue::text("x")});
+            const QString context = QStringLiteral("seed %1, name \"%2\"").arg(seed).arg(asked);
+            QVERIFY2(!details.error, qPrintable(context));
+            QVERIFY2(details.levelCaption == expected,
+                     qPrintable(context + ": " + details.levelCaption.value_or("(none)") +
+                                " instead of " + expected.value_or("(none)")));
+            if (rows && rows->rowsPassed() < SQLULEN(terms.names.size()))
+                ++narrowed;
+        }
+        if (narrows != int(Narrowing::Sometimes))
+            QVERIFY2(
+                (narrowed > 0) == (narrows == int(Narrowing::Always)),
+                qPrintable(QStringLiteral("seed %1: %2 narrowed reads").arg(seed).arg(narrowed)));
+    }
 
     // Among many rows the last match wins, with the term matched early, in
     // the middle and at the very end, spaces trimmed and case kept.
@@ -130,6 +309,60 @@ private slots:
         if (fails)
             QVERIFY2(boxes.texts().join("").contains("lith_level", Qt::CaseInsensitive),
                      qPrintable(boxes.texts().join("")));
+    }
+
+private:
+    // The row set "QryLithParent" of the engine, a view without ORDER BY
+    // over the drawn rows, and a connection to it.
+    std::shared_ptr<Database> createRowSet(const QString &engine, const QString &nameType,
+                                           bool indexed, const RandomTerms &terms)
+    {
+        const auto index = [indexed](const QString &name, const QString &level) {
+            return indexed ? QStringLiteral("CREATE INDEX terms_name ON terms (%1, %2);\n")
+                                 .arg(name, level)
+                           : QString();
+        };
+        if (engine == "sqlite") {
+            sqlite::create(sqliteFile(),
+                           {"CREATE TABLE terms (pos INTEGER PRIMARY KEY, Lithology " + nameType +
+                                ", Lith_level INTEGER, description TEXT)",
+                            index("Lithology", "Lith_level"),
+                            "CREATE VIEW QryLithParent AS SELECT Lithology, Lith_level, "
+                            "description FROM terms",
+                            "INSERT INTO terms VALUES " + valuesList(terms)});
+            return connect("ds_hier");
+        }
+        if (engine == "postgres") {
+            postgres::run("postgres", "DROP DATABASE IF EXISTS kestrelon_levels");
+            postgres::run("postgres", "CREATE DATABASE kestrelon_levels");
+            const QString sql =
+                "CREATE TABLE terms (pos integer PRIMARY KEY, \"Lithology\" " + nameType +
+                ", \"Lith_level\" integer, description text);\n" +
+                index("\"Lithology\"", "\"Lith_level\"") + "INSERT INTO terms VALUES " +
+                valuesList(terms) +
+                ";\nCREATE VIEW \"QryLithParent\" AS SELECT \"Lithology\", \"Lith_level\", "
+                "description FROM terms;\nGRANT SELECT ON \"QryLithParent\" TO \"user\";\n";
+            if (postgres::run("kestrelon_levels", sql) != 0)
+                qFatal("cannot create the PostgreSQL row set");
+            return connect("ds_postgres");
+        }
+        const QString sql = "CREATE TABLE terms (pos INTEGER PRIMARY KEY, Lithology " + nameType +
+                            ", Lith_level INTEGER, description TEXT);\n" +
+                            index("Lithology", "Lith_level") + "INSERT INTO terms VALUES " +
+                            valuesList(terms) +
+                            ";\nCREATE VIEW QryLithParent AS SELECT Lithology, Lith_level, "
+                            "description FROM terms;\n"
+                            "GRANT SELECT ON QryLithParent TO 'user'@'127.0.0.1';\n";
+        if (mariadb::recreate("kestrelon_levels", sql) != 0)
+            qFatal("cannot create the MariaDB row set");
+        return connect("ds_mariadb");
+    }
+
+    static std::shared_ptr<Database> connect(const QString &dataSource)
+    {
+        return Engine::instance()
+            ->createWorkspace(dataSource, QStringLiteral("user"), QStringLiteral("tamarisk"))
+            ->openDatabase(dataSource);
     }
 };
 

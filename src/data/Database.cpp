@@ -56,16 +56,49 @@ std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName,
         type);
 }
 
-void Database::refreshDescription(const QString &rowSetName)
+std::shared_ptr<Recordset> Database::openRecordsetWhere(const QString &rowSetName,
+                                                        const QString &condition,
+                                                        const QStringList &parameters,
+                                                        const QString &ordering)
 {
+    return std::make_shared<Recordset>(shared_from_this(),
+                                       QStringLiteral("SELECT * FROM %1 WHERE %2 ORDER BY %3")
+                                           .arg(sqlName(rowSetName), condition, ordering),
+                                       parameters, CursorType::ForwardOnly);
+}
+
+QStringList Database::refreshDescription(const QString &rowSetName)
+{
+    QStringList columns;
     try {
-        Recordset(shared_from_this(),
-                  QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(sqlName(rowSetName)),
-                  CursorType::ForwardOnly);
+        const Recordset empty(
+            shared_from_this(),
+            QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(sqlName(rowSetName)),
+            CursorType::ForwardOnly);
+        for (int i = 0; i < empty.fieldCount(); ++i)
+            columns << empty.fieldName(i);
     } catch (const Error &error) {
         if (error.number() == TimedOut || error.number() == OperationCancelled)
             throw;
     }
+    return columns;
+}
+
+QString Database::quotedIdentifier(const QString &name) const
+{
+    return catalogue::quotedIdentifier(handle(), name);
+}
+
+QString Database::systemName()
+{
+    if (!systemName_) {
+        SQLWCHAR name[128] = {};
+        SQLSMALLINT bytes = 0;
+        systemName_ = SQL_SUCCEEDED(SQLGetInfoW(handle(), SQL_DBMS_NAME, name, sizeof name, &bytes))
+                          ? odbc::fromWide(name, qMin<qsizetype>(bytes / 2, 127))
+                          : QString();
+    }
+    return *systemName_;
 }
 
 Error Database::failure(SQLHSTMT statement, const QString &context, bool cutOff) const

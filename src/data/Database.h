@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace kestrelon {
 
@@ -66,12 +67,27 @@ public:
     std::shared_ptr<Recordset> openRecordset(const QString &rowSetName, const QStringList &columns,
                                              CursorType type = CursorType::ForwardOnly);
 
+    // The rows of the named row set that meet `condition`, with every
+    // column, sorted by `ordering`; the condition's `?` markers take
+    // `parameters` as bound text.
+    std::shared_ptr<Recordset> openRecordsetWhere(const QString &rowSetName,
+                                                  const QString &condition,
+                                                  const QStringList &parameters,
+                                                  const QString &ordering);
+
     // Runs a query of the row set that returns no row, so that a connection
     // that still describes the row set as it was before another program
     // redefined it sees the change (SQLite's driver otherwise hands over
     // cells that are no longer there). Only a help: its failures are left to
-    // the real read to report, but a time-out or a cancel is raised.
-    void refreshDescription(const QString &rowSetName);
+    // the real read to report, but a time-out or a cancel is raised. Returns
+    // the row set's column names, none when the query failed.
+    QStringList refreshDescription(const QString &rowSetName);
+
+    // A column or other identifier quoted as this data source quotes them.
+    QString quotedIdentifier(const QString &name) const;
+    // The product name of the data source's database system ("SQLite",
+    // "PostgreSQL", ...), empty when the driver does not say.
+    QString systemName();
 
     // Whether the data source's catalogue lists a table or view of this name
     // that this login can read. Names compare without regard to case; the
@@ -99,6 +115,7 @@ private:
     QString name_;
     QString secret_;
     QHash<QString, QString> resolved_;
+    std::optional<QString> systemName_;
     Interruption interruption_;
 };
 

@@ -51,9 +51,16 @@ constexpr size_t initialTextUnits = 256;
 } // namespace
 
 Recordset::Recordset(std::shared_ptr<Database> database, QString statement, CursorType type)
+    : Recordset(std::move(database), std::move(statement), QStringList(), type)
+{
+}
+
+Recordset::Recordset(std::shared_ptr<Database> database, QString statement, QStringList parameters,
+                     CursorType type)
     : database_(std::move(database)), connection_(database_->connection()),
       statement_(SQL_HANDLE_STMT, database_->allocateStatement(*connection_)),
-      sql_(std::move(statement)), type_(type), textBuffer_(initialTextUnits)
+      sql_(std::move(statement)), parameters_(std::move(parameters)), type_(type),
+      textBuffer_(initialTextUnits)
 {
     const SQLUINTEGER extensions = getDataExtensions(connection_->get());
     anyOrder_ = extensions & SQL_GD_ANY_ORDER;
@@ -90,12 +97,34 @@ void Recordset::execute()
 
 bool Recordset::runStatement()
 {
+    if (!bindParameters())
+        return false;
     auto wide = odbc::toWide(sql_);
     const Interruption::Call call(database_->interruption(), statement_.get());
     const SQLRETURN rc =
         watched([&] { return SQLExecDirectW(statement_.get(), wide.data(), SQL_NTS); });
     open_ = SQL_SUCCEEDED(rc);
     return open_ || rc == SQL_NO_DATA;
+}
+
+// Parameters are bound to the statement, so again after it was made anew.
+bool Recordset::bindParameters()
+{
+    parameterBuffers_.clear();
+    parameterLengths_.assign(size_t(parameters_.size()), 0);
+    for (qsizetype i = 0; i < parameters_.size(); ++i) {
+        std::vector<SQLWCHAR> &buffer =
+            parameterBuffers_.emplace_back(odbc::toWide(parameters_[i]));
+        const SQLLEN units = SQLLEN(buffer.size()) - 1; // without the terminating zero
+        parameterLengths_[size_t(i)] = units * SQLLEN(sizeof(SQLWCHAR));
+        const SQLRETURN rc = SQLBindParameter(
+            statement_.get(), SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
+            SQLULEN(qMax<SQLLEN>(units, 1)), 0, buffer.data(),
+            SQLLEN(buffer.size() * sizeof(SQLWCHAR)), &parameterLengths_[size_t(i)]);
+        if (!SQL_SUCCEEDED(rc))
+            return false;
+    }
+    return true;
 }
 
 // The blocks were bound to the old statement: reading starts over, cell by
@@ -133,8 +162,17 @@ void Recordset::describeColumns()
                                            SQLSMALLINT(std::size(name)), &nameLength, &dataType,
                                            &size, &digits, &nullable)))
             fail(QStringLiteral("Cannot describe column %1 of \"%2\"").arg(i).arg(sql_));
-        Column column{odbc::fromWide(name, qMin<qsizetype>(nameLength, 255)), ColumnKind::Text};
+        Column column{odbc::fromWide(name, qMin<qsizetype>(nameLength, 255)), ColumnKind::Text,
+                      false};
         switch (dataType) {
+        case SQL_CHAR:
+        case SQL_VARCHAR:
+        case SQL_LONGVARCHAR:
+        case SQL_WCHAR:
+        case SQL_WVARCHAR:
+        case SQL_WLONGVARCHAR:
+            column.characters = true;
+            break;
         case SQL_BIT:
         case SQL_TINYINT:
         case SQL_SMALLINT:

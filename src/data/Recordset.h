@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 #include <sql.h>
@@ -31,6 +32,10 @@ class Recordset
 {
 public:
     Recordset(std::shared_ptr<Database> database, QString statement, CursorType type);
+    // A query whose `?` markers take these texts, in order, as bound
+    // parameters: the values never become part of the statement's text.
+    Recordset(std::shared_ptr<Database> database, QString statement, QStringList parameters,
+              CursorType type);
 
     // True once the cursor has moved past its last row, and at once for an
     // empty result.
@@ -42,11 +47,21 @@ public:
 
     int fieldCount() const { return int(columns_.size()); }
     QString fieldName(int index) const { return columns_.at(size_t(index)).name; }
+    // How the driver describes a column: as a whole number, a fractional
+    // number or text.
+    ColumnKind fieldKind(int index) const { return columns_.at(size_t(index)).kind; }
+    // Whether the driver describes a column as character text (not as a
+    // number, a date or bytes, which it may hand over in a text form of its own).
+    bool holdsCharacters(int index) const { return columns_.at(size_t(index)).characters; }
     // The position of the named column; raises ColumnNotFound when there is none.
     int fieldIndex(const QString &name) const;
     // The value of a column of the current row.
     FieldValue value(int index);
     FieldValue field(const QString &name) { return value(fieldIndex(name)); }
+
+    // Rows the cursor has moved past since the query last ran: at its end,
+    // how many rows the query returned.
+    SQLULEN rowsPassed() const { return rowsPassed_; }
 
     // Rows one block fetch asks for, where the driver can read cells of any
     // row of a block.
@@ -59,11 +74,13 @@ private:
     {
         QString name;
         ColumnKind kind;
+        bool characters;
     };
 
     void askToScroll();
     void execute();
     bool runStatement();
+    bool bindParameters();
     void moveToCurrentConnection();
     void closeCursor();
     void describeColumns();
@@ -86,6 +103,9 @@ private:
     std::shared_ptr<odbc::Handle> connection_; // outlives the statement made on it
     odbc::Handle statement_;
     QString sql_;
+    QStringList parameters_;
+    std::vector<std::vector<SQLWCHAR>> parameterBuffers_; // read by the driver at execution
+    std::vector<SQLLEN> parameterLengths_;
     CursorType type_;
     bool scrollable_ = false;
     bool open_ = false;   // the driver's cursor is open

@@ -24,6 +24,100 @@ bool matches(const FieldValue &name, const FieldValue &wanted)
     return equals(trim(name), wanted);
 }
 
+// The level caption of every row of `cursor` that matches, from the current
+// row to the end, in the cursor's order.
+template<typename Found> void forEachMatch(Recordset &cursor, const FieldValue &wanted, Found found)
+{
+    int nameColumn = -1;
+    int levelColumn = -1;
+    for (; !cursor.eof(); cursor.moveNext()) {
+        if (nameColumn < 0)
+            nameColumn = cursor.fieldIndex(nameColumnName);
+        if (!matches(cursor.value(nameColumn), wanted))
+            continue;
+        if (levelColumn < 0)
+            levelColumn = cursor.fieldIndex(levelColumnName);
+        found(concat(FieldValue::text(QStringLiteral("Level: ")), cursor.value(levelColumn))
+                  .toText());
+    }
+}
+
+// A LIKE pattern that matches any text containing `text`, its wildcards
+// escaped with '!' (which no engine treats as special in a string literal).
+QString containsPattern(QStringView text)
+{
+    QString pattern = QStringLiteral("%");
+    for (const QChar c : text) {
+        if (c == u'%' || c == u'_' || c == u'[' || c == u'!')
+            pattern += u'!';
+        pattern += c;
+    }
+    return pattern + u'%';
+}
+
+// Rows whose name may match: every name containing the wanted text (a
+// case-insensitive LIKE only lets more through). SQLite matches a stored
+// fractional number or blob against its own text form, which need not be
+// the one the program reads, so it lets all of those through too.
+QString narrowingCondition(Database &database, const QString &nameColumn)
+{
+    const QString like = QStringLiteral("%1 LIKE ? ESCAPE '!'").arg(nameColumn);
+    if (database.systemName().compare(QLatin1String("SQLite"), Qt::CaseInsensitive) != 0)
+        return like;
+    return QStringLiteral("(%1 OR typeof(%2) NOT IN ('text', 'integer', 'null'))")
+        .arg(like, nameColumn);
+}
+
+// The rows a narrowing query found, when they settle the answer.
+struct NarrowedLookup
+{
+    std::shared_ptr<Recordset> rows;
+    std::optional<QString> levelCaption;
+};
+
+// The level read from only the rows that may match, when that gives the
+// full read's answer: no matching row, or matching rows that all show the
+// same level, so that their order does not matter. Nothing when the order
+// matters, the source cannot be narrowed, or the narrowing query fails.
+std::optional<NarrowedLookup> narrowedLookup(Database &database, const QStringList &columns,
+                                             const FieldValue &wanted)
+{
+    if (wanted.kind() != FieldValue::Kind::Text || wanted.textView().isEmpty())
+        return std::nullopt;
+    const auto name = std::find_if(columns.cbegin(), columns.cend(), [](const QString &column) {
+        return column.compare(nameColumnName, Qt::CaseInsensitive) == 0;
+    });
+    if (name == columns.cend())
+        return std::nullopt;
+    try {
+        NarrowedLookup lookup;
+        const QString column = database.quotedIdentifier(*name);
+        // Any order will do; one of its own also keeps the planner from
+        // working for the row set's order (SQLite then scans a view's table
+        // through an index).
+        lookup.rows =
+            database.openRecordsetWhere(LithRow.rowSet, narrowingCondition(database, column),
+                                        {containsPattern(wanted.textView())}, column);
+        Recordset &cursor = *lookup.rows;
+        // The text form of a number, a date or bytes in the database may not
+        // be the one the program reads.
+        if (!cursor.holdsCharacters(cursor.fieldIndex(nameColumnName)))
+            return std::nullopt;
+        bool settled = true;
+        forEachMatch(cursor, wanted, [&](const QString &caption) {
+            settled = settled && (!lookup.levelCaption || *lookup.levelCaption == caption);
+            lookup.levelCaption = caption;
+        });
+        if (!settled)
+            return std::nullopt;
+        return lookup;
+    } catch (const Error &error) {
+        if (error.number() == TimedOut || error.number() == OperationCancelled)
+            throw;
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 NodeDetails lithologyDetails(Database &database, std::shared_ptr<Recordset> &rows,
@@ -31,26 +125,20 @@ NodeDetails lithologyDetails(Database &database, std::shared_ptr<Recordset> &row
 {
     NodeDetails details;
     try {
-        database.refreshDescription(LithRow.rowSet);
+        const QStringList columns = database.refreshDescription(LithRow.rowSet);
+        const FieldValue wanted = trim(term.text);
+        if (std::optional<NarrowedLookup> narrowed = narrowedLookup(database, columns, wanted)) {
+            rows = std::move(narrowed->rows);
+            details.description = firstDescriptionLine(term);
+            details.levelCaption = std::move(narrowed->levelCaption);
+            return details;
+        }
         // The whole row set, as the start-up reads it: a query for fewer
         // columns may be answered from an index, in another order.
         rows = database.openRecordset(LithRow.rowSet);
         details.description = firstDescriptionLine(term);
-
-        const FieldValue wanted = trim(term.text);
-        int nameColumn = -1;
-        int levelColumn = -1;
-        for (Recordset &cursor = *rows; !cursor.eof(); cursor.moveNext()) {
-            if (nameColumn < 0)
-                nameColumn = cursor.fieldIndex(nameColumnName);
-            if (!matches(cursor.value(nameColumn), wanted))
-                continue;
-            if (levelColumn < 0)
-                levelColumn = cursor.fieldIndex(levelColumnName);
-            details.levelCaption =
-                concat(FieldValue::text(QStringLiteral("Level: ")), cursor.value(levelColumn))
-                    .toText();
-        }
+        forEachMatch(*rows, wanted,
+                     [&](const QString &caption) { details.levelCaption = caption; });
     } catch (const Error &error) {
         details.error = error;
     }
