@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TermFinder.h"
 
+#include <algorithm>
+
 namespace kestrelon {
 
 TreeModel::Node TermFinder::find(QStringView prefix, TreeModel::Node from, Direction direction,
@@ -15,7 +17,8 @@ TreeModel::Node TermFinder::find(QStringView prefix, TreeModel::Node from, Direc
     const qsizetype step = direction == Direction::Forward ? 1 : count - 1;
     qsizetype start = 0;
     if (from != TreeModel::NoNode)
-        start = positions_[size_t(from)] + (includeFrom ? 0 : step);
+        start = qsizetype(std::find(order_.begin(), order_.end(), from) - order_.begin()) +
+                (includeFrom ? 0 : step);
     else if (direction == Direction::Backward)
         start = count - 1;
     for (qsizetype i = 0; i < count; ++i) {
@@ -37,25 +40,36 @@ bool TermFinder::matches(TreeModel::Node node, QStringView prefix) const
 }
 
 // Each node before its children, the children in the order the tree shows
-// them; a stack instead of recursion, for trees of any depth.
+// them; a stack instead of recursion, for trees of any depth. It runs at the
+// first key typed, so it walks the child lists directly.
 void TermFinder::refresh() const
 {
-    if (order_.size() == size_t(tree_.nodeCount()))
+    const size_t count = size_t(tree_.nodeCount());
+    if (order_.size() == count)
         return;
     order_.clear();
-    order_.reserve(size_t(tree_.nodeCount()));
-    positions_.assign(size_t(tree_.nodeCount()), -1);
-    std::vector<std::pair<TreeModel::Node, int>> stack{{TreeModel::NoNode, 0}};
+    order_.reserve(count);
+    struct Branch
+    {
+        const TreeModel::Node *next;
+        const TreeModel::Node *end;
+    };
+    const auto branchOf = [this](TreeModel::Node node) {
+        const std::vector<TreeModel::Node> &children = tree_.children(node);
+        return Branch{children.data(), children.data() + children.size()};
+    };
+    std::vector<Branch> stack{branchOf(TreeModel::NoNode)};
     while (!stack.empty()) {
-        auto &[parent, row] = stack.back();
-        if (row == tree_.childCount(parent)) {
+        Branch &branch = stack.back();
+        if (branch.next == branch.end) {
             stack.pop_back();
             continue;
         }
-        const TreeModel::Node node = tree_.childAt(parent, row++);
-        positions_[size_t(node)] = qint32(order_.size());
+        const TreeModel::Node node = *branch.next++;
         order_.push_back(node);
-        stack.emplace_back(node, 0);
+        const Branch below = branchOf(node);
+        if (below.next != below.end)
+            stack.push_back(below);
     }
 }
 

@@ -34,7 +34,6 @@ private:
 
     const TreeModel &tree_;
     mutable std::vector<TreeModel::Node> order_;
-    mutable std::vector<qint32> positions_; // each node's place in order_
 };
 
 } // namespace kestrelon

@@ -79,6 +79,8 @@ public:
     Node parentOf(Node node) const { return parents_.at(size_t(node)); }
     int childCount(Node node) const { return int(childrenOf(node).size()); }
     Node childAt(Node node, int row) const { return childrenOf(node).at(size_t(row)); }
+    // The children of a node, or the roots for NoNode, in the order shown.
+    const std::vector<Node> &children(Node node) const { return childrenOf(node); }
     // Texts of the top-level node and every node down to this one, joined
     // by the path separator.
     QString fullPath(Node node) const;
