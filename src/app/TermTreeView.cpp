@@ -7,7 +7,34 @@
 
 using namespace kestrelon;
 
-TermTreeView::TermTreeView(QWidget *parent) : QTreeView(parent) {}
+TermTreeView::TermTreeView(QWidget *parent) : QTreeView(parent)
+{
+    orderWhenIdle_.setSingleShot(true);
+    orderWhenIdle_.setInterval(0);
+    connect(&orderWhenIdle_, &QTimer::timeout, this, [this] {
+        if (const TermFinder *terms = finder())
+            terms->refresh();
+    });
+}
+
+void TermTreeView::setModel(QAbstractItemModel *model)
+{
+    QTreeView::setModel(model);
+    if (!model)
+        return;
+    const auto stale = [this] { orderStale_ = true; };
+    connect(model, &QAbstractItemModel::modelReset, this, stale);
+    connect(model, &QAbstractItemModel::rowsInserted, this, stale);
+}
+
+void TermTreeView::paintEvent(QPaintEvent *event)
+{
+    QTreeView::paintEvent(event);
+    if (orderStale_) {
+        orderStale_ = false;
+        orderWhenIdle_.start();
+    }
+}
 
 TermTreeView::~TermTreeView() = default;
 

@@ -4,6 +4,7 @@
 #include "tree/TermFinder.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QTreeView>
 #include <memory>
 
@@ -22,9 +23,11 @@ public:
     ~TermTreeView() override;
 
     void keyboardSearch(const QString &typed) override;
+    void setModel(QAbstractItemModel *model) override;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void findAndShow(kestrelon::TermFinder::Direction direction, bool includeCurrent);
@@ -35,4 +38,9 @@ private:
     QString typed_;
     QElapsedTimer sinceTyped_;
     bool expandingByKey_ = false;
+    // Puts a filled or grown tree in order for finding once it has been
+    // painted, so that neither the first paint nor the first key typed
+    // waits for it.
+    QTimer orderWhenIdle_;
+    bool orderStale_ = false;
 };

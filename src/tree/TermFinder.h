@@ -28,8 +28,11 @@ public:
     TreeModel::Node find(QStringView prefix, TreeModel::Node from, Direction direction,
                          bool includeFrom) const;
 
-private:
+    // Works the order out now if nodes were added since; find() does it
+    // too, but a whole tree takes a while, better spent before the first key.
     void refresh() const;
+
+private:
     bool matches(TreeModel::Node node, QStringView prefix) const;
 
     const TreeModel &tree_;
