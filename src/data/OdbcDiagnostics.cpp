@@ -75,11 +75,6 @@ Error diagnosticError(SQLSMALLINT handleType, SQLHANDLE handle, const QString &c
     return Error(number != 0 ? number : OdbcCallFailed, description);
 }
 
-bool hasState(SQLSMALLINT handleType, SQLHANDLE handle, const char *wanted)
-{
-    return states(handleType, handle).contains(QLatin1String(wanted));
-}
-
 bool lostConnection(SQLHSTMT statement, SQLHDBC connection)
 {
     const QStringList found = states(SQL_HANDLE_STMT, statement);

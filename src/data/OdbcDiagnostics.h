@@ -14,9 +14,6 @@ namespace kestrelon::odbc {
 Error diagnosticError(SQLSMALLINT handleType, SQLHANDLE handle, const QString &context,
                       const QString &secret = {});
 
-// Whether the last call on the handle reported the SQLSTATE `state`.
-bool hasState(SQLSMALLINT handleType, SQLHANDLE handle, const char *state);
-
 // Whether the last call on the statement failed because its connection is
 // gone: the server went away, restarted, or ended the session.
 bool lostConnection(SQLHSTMT statement, SQLHDBC connection);
