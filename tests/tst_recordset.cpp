@@ -9,12 +9,18 @@
 #include "data/Workspace.h"
 #include "support/ErrorNumber.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace kestrelon;
 using namespace testsupport;
 
 Q_DECLARE_METATYPE(kestrelon::FieldValue)
+Q_DECLARE_METATYPE(kestrelon::CursorType)
 
 namespace {
 
@@ -150,6 +156,58 @@ private slots:
                 QCOMPARE(rows->value(0), FieldValue::whole(1));
             }
         }
+    }
+
+    // The window's thread may stop a read at any moment: while the query
+    // runs, between fetches, as the cursor reaches its end. The reader then
+    // stops with a cancel or has read every row, nothing it still uses is
+    // freed under it, and the connection serves the next query.
+    void cancelFromAnotherThreadAtAnyMoment_data()
+    {
+        QTest::addColumn<CursorType>("type");
+        QTest::newRow("forward only") << CursorType::ForwardOnly;
+        QTest::newRow("rewindable") << CursorType::Rewindable;
+    }
+    void cancelFromAnotherThreadAtAnyMoment()
+    {
+        QFETCH(CursorType, type);
+        auto db = openSqlite(
+            {QStringLiteral("CREATE TABLE t (n INTEGER PRIMARY KEY)"),
+             QStringLiteral("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
+                            "WHERE n < 2000) INSERT INTO t SELECT n FROM c"),
+             // Some work for each row, so that a cancel can find it running.
+             QStringLiteral(
+                 "CREATE VIEW slow AS SELECT t.* FROM t WHERE (WITH RECURSIVE "
+                 "c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < 20 + t.n % 2) "
+                 "SELECT count(*) FROM c) > 0")});
+        QRandomGenerator random(7);
+        int finished = 0;
+        for (int round = 0; round < 200; ++round) {
+            std::atomic<int> outcome{-1};
+            std::thread reader([&] {
+                try {
+                    auto rows = db->openRecordset(QStringLiteral("slow"), type);
+                    for (; !rows->eof(); rows->moveNext())
+                        rows->value(0);
+                    outcome = 0;
+                } catch (const Error &error) {
+                    outcome = error.number();
+                }
+            });
+            std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(5000)));
+            db->interruption().interrupt();
+            reader.join();
+            db->interruption().reset();
+            QVERIFY2(outcome == 0 || outcome == OperationCancelled,
+                     qPrintable(QString::number(outcome)));
+            finished += outcome == 0;
+        }
+        QVERIFY2(finished < 200, "no read was ever cancelled");
+        auto rows = db->openRecordset(QStringLiteral("slow"), type);
+        int count = 0;
+        for (; !rows->eof(); rows->moveNext())
+            ++count;
+        QCOMPARE(count, 2000);
     }
 
     void emptyResultIsAtItsEndAtOnce()

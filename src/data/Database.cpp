@@ -14,8 +14,8 @@ namespace kestrelon {
 Database::Database(std::shared_ptr<Workspace> workspace, Connection connection,
                    QString dataSourceName, QString secret)
     : workspace_(std::move(workspace)), connection_(std::move(connection.handle)),
-      sockets_(std::move(connection.sockets)), name_(std::move(dataSourceName)),
-      secret_(std::move(secret))
+      sockets_(std::move(connection.sockets)), canceller_(std::move(connection.canceller)),
+      name_(std::move(dataSourceName)), secret_(std::move(secret))
 {
 }
 
@@ -36,6 +36,8 @@ void Database::replaceLost(const odbc::Handle &lost)
     if (&lost != connection_.get())
         return;
     Connection fresh = workspace_->connect(name_);
+    // The old spare statement goes before its connection may.
+    canceller_ = std::move(fresh.canceller);
     connection_ = std::move(fresh.handle);
     sockets_ = std::move(fresh.sockets);
 }
@@ -103,6 +105,10 @@ QString Database::systemName()
 
 Error Database::failure(SQLHSTMT statement, const QString &context, bool cutOff) const
 {
+    // A call that fails once the connection was interrupted was most likely
+    // stopped by it; the driver's own words for that differ.
+    if (!cutOff && interruption_.isInterrupted())
+        return Error(OperationCancelled, QStringLiteral("Operation cancelled"));
     if (!cutOff)
         return odbc::diagnosticError(SQL_HANDLE_STMT, statement, context, secret_);
     const QString ending = sockets_.isEmpty() ? QStringLiteral("the query was cancelled")

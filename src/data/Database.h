@@ -5,6 +5,7 @@
 #include "Error.h"
 #include "Interruption.h"
 #include "OdbcHandle.h"
+#include "StatementCanceller.h"
 #include "Watchdog.h"
 
 #include <QHash>
@@ -51,9 +52,13 @@ public:
     // connection's error when the data source cannot be reached.
     void replaceLost(const odbc::Handle &lost);
     // Bounds one call on a statement of the current connection.
-    Watchdog::Watch watch(SQLHSTMT statement) { return watchdog_.watch(statement, sockets_); }
+    Watchdog::Watch watch(SQLHSTMT statement)
+    {
+        return watchdog_.watch(canceller_.target(statement), sockets_);
+    }
     // The error of a failed call on a statement: a time-out when the call
-    // was cut off, else what the driver reports.
+    // was cut off, a cancel when the connection was interrupted, else what
+    // the driver reports.
     Error failure(SQLHSTMT statement, const QString &context, bool cutOff) const;
 
     // A cursor over every row and column of the named query, view or table,
@@ -99,6 +104,12 @@ public:
 
     // Stops the statement this connection runs, from any thread.
     Interruption &interruption() { return interruption_; }
+    // Registers a call on a statement of the current connection with the
+    // interruption for as long as the object lives.
+    Interruption::Call interruptible(SQLHSTMT statement)
+    {
+        return Interruption::Call(interruption_, canceller_.target(statement));
+    }
 
 private:
     // The row set's name as a query sends it; the name as given when the
@@ -111,6 +122,7 @@ private:
     std::shared_ptr<Workspace> workspace_;
     std::shared_ptr<odbc::Handle> connection_;
     ConnectionSockets sockets_;
+    StatementCanceller canceller_;
     Watchdog watchdog_{std::chrono::seconds(cutOffSeconds)};
     QString name_;
     QString secret_;

@@ -20,8 +20,9 @@ public:
     void reset();
     bool isInterrupted() const;
 
-    // Marks a statement as running for the life of the object; raises
-    // OperationCancelled when the connection is interrupted.
+    // Marks a call as running for the life of the object; `statement` is
+    // where SQLCancel goes to stop it. Raises OperationCancelled when the
+    // connection is interrupted.
     class Call
     {
     public:

@@ -100,7 +100,7 @@ bool Recordset::runStatement()
     if (!bindParameters())
         return false;
     auto wide = odbc::toWide(sql_);
-    const Interruption::Call call(database_->interruption(), statement_.get());
+    const Interruption::Call call = database_->interruptible(statement_.get());
     const SQLRETURN rc =
         watched([&] { return SQLExecDirectW(statement_.get(), wide.data(), SQL_NTS); });
     open_ = SQL_SUCCEEDED(rc);
@@ -203,7 +203,7 @@ void Recordset::describeColumns()
 
 void Recordset::fetch(SQLSMALLINT orientation)
 {
-    const Interruption::Call call(database_->interruption(), statement_.get());
+    const Interruption::Call call = database_->interruptible(statement_.get());
     const SQLRETURN rc = watched([&] {
         return scrollable_ ? SQLFetchScroll(statement_.get(), orientation, 0)
                            : SQLFetch(statement_.get());
@@ -273,7 +273,7 @@ void Recordset::fetchBlock()
         if (used_[i])
             block_->bind(int(i)); // a column the driver will not bind is read cell by cell
     }
-    const Interruption::Call call(database_->interruption(), statement_.get());
+    const Interruption::Call call = database_->interruptible(statement_.get());
     const SQLRETURN rc = watched([this] { return block_->fetch(); });
     blockRow_ = 0;
     positioned_ = true;

@@ -65,7 +65,8 @@ Connection Workspace::connect(const QString &dataSourceName)
             QStringLiteral("Cannot connect to the data source '%1'").arg(dataSourceName),
             password_);
     return {std::move(connection),
-            ConnectionSockets::gained(before, ConnectionSockets::ofProcess())};
+            ConnectionSockets::gained(before, ConnectionSockets::ofProcess()),
+            StatementCanceller::forConnection(raw)};
 }
 
 } // namespace kestrelon
