@@ -163,7 +163,9 @@ private slots:
             {QStringLiteral("CREATE TABLE blocks_t (id INTEGER, name TEXT, amount REAL, "
                             "note TEXT)"),
              insertRows("blocks_t"),
-             QStringLiteral("CREATE VIEW blocks AS SELECT * FROM blocks_t ORDER BY id")});
+             QStringLiteral("CREATE VIEW blocks AS SELECT * FROM blocks_t ORDER BY id"),
+             QStringLiteral(
+                 "CREATE TABLE odd_bytes (id INTEGER PRIMARY KEY, hex TEXT, name TEXT)")});
     }
 
     void everyValueArrivesInOrder_data()
@@ -211,6 +213,39 @@ private slots:
             ended = error.number() == NoCurrentRow;
         }
         QVERIFY(ended);
+    }
+
+    // SQLite keeps whatever bytes it is given as text. The same cell must
+    // read the same on the first row, read on its own through the driver,
+    // as on the rows after it, read from bound buffers.
+    void oddBytesReadTheSameOnEveryRow_data()
+    {
+        QTest::addColumn<QString>("hex");
+        QTest::newRow("a byte that is never UTF-8") << "67ff72";
+        QTest::newRow("a sequence cut short") << "41e282";
+        QTest::newRow("an encoded surrogate") << "eda080";
+        QTest::newRow("a byte-order mark first") << "efbbbf41";
+        QTest::newRow("a byte-order mark inside") << "41efbbbf42";
+        QTest::newRow("characters beyond the first plane") << "f09f9880";
+    }
+    void oddBytesReadTheSameOnEveryRow()
+    {
+        QFETCH(QString, hex);
+        sqlite::change(sqliteFile(),
+                       {QStringLiteral("DELETE FROM odd_bytes"),
+                        QStringLiteral("INSERT INTO odd_bytes (hex, name) VALUES ('%1', "
+                                       "CAST(X'%1' AS TEXT)), ('%1', CAST(X'%1' AS TEXT)), "
+                                       "('%1', CAST(X'%1' AS TEXT))")
+                            .arg(hex)});
+        Recordset rows(open(QStringLiteral("ds_sqlite")),
+                       QStringLiteral("SELECT name FROM odd_bytes ORDER BY id"),
+                       CursorType::ForwardOnly);
+        QList<FieldValue> read;
+        for (; !rows.eof(); rows.moveNext())
+            read << rows.value(0);
+        QCOMPARE(read.size(), 3);
+        QCOMPARE(read.at(1), read.at(0));
+        QCOMPARE(read.at(2), read.at(0));
     }
 
     // A column read on a few rows only is read right on those rows, before

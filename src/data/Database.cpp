@@ -103,6 +103,15 @@ QString Database::systemName()
     return *systemName_;
 }
 
+bool Database::singleByteTextIsUtf8()
+{
+#ifdef Q_OS_WIN
+    return false;
+#else
+    return systemName().startsWith(QLatin1String("SQLite"), Qt::CaseInsensitive);
+#endif
+}
+
 Error Database::failure(SQLHSTMT statement, const QString &context, bool cutOff) const
 {
     // A call that fails once the connection was interrupted was most likely

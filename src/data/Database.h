@@ -93,6 +93,10 @@ public:
     // The product name of the data source's database system ("SQLite",
     // "PostgreSQL", ...), empty when the driver does not say.
     QString systemName();
+    // Whether the driver hands over single-byte text as UTF-8, unchanged:
+    // the SQLite driver keeps its text so (on Windows it converts it to the
+    // ANSI code page). Other drivers convert it to a locale's encoding.
+    bool singleByteTextIsUtf8();
 
     // Whether the data source's catalogue lists a table or view of this name
     // that this login can read. Names compare without regard to case; the

@@ -246,7 +246,10 @@ void Recordset::startBlocks()
     kinds.reserve(columns_.size());
     for (const Column &column : columns_)
         kinds.push_back(column.kind);
-    block_ = std::make_unique<RowBlock>(statement_.get(), std::move(kinds), blockCapacity_);
+    const auto textForm =
+        database_->singleByteTextIsUtf8() ? RowBlock::TextForm::Utf8 : RowBlock::TextForm::Utf16;
+    block_ =
+        std::make_unique<RowBlock>(statement_.get(), std::move(kinds), blockCapacity_, textForm);
     blockRow_ = 0;
 }
 

@@ -52,8 +52,9 @@ FieldValue numberCell(std::string_view ascii)
     return FieldValue::fractional(number->fractional);
 }
 
-RowBlock::RowBlock(SQLHSTMT statement, std::vector<ColumnKind> kinds, SQLULEN capacity)
-    : statement_(statement), capacity_(capacity)
+RowBlock::RowBlock(SQLHSTMT statement, std::vector<ColumnKind> kinds, SQLULEN capacity,
+                   TextForm textForm)
+    : statement_(statement), capacity_(capacity), textForm_(textForm)
 {
     columns_.reserve(kinds.size());
     for (const ColumnKind kind : kinds)
@@ -75,19 +76,20 @@ bool RowBlock::bindBuffers(int column)
 {
     Column &c = columns_[size_t(column)];
     if (c.kind == ColumnKind::Text) {
-        const SQLLEN units =
-            c.cellBytes == 0 ? initialTextUnits
-                             : qMin(2 * c.cellBytes / SQLLEN(sizeof(SQLWCHAR)), largestTextUnits);
-        c.cellBytes = units * SQLLEN(sizeof(SQLWCHAR));
+        const SQLLEN units = c.cellBytes == 0
+                                 ? initialTextUnits
+                                 : qMin(2 * c.cellBytes / unitBytes(), largestTextUnits);
+        c.cellBytes = units * unitBytes();
     } else {
         c.cellBytes = numberTextBytes;
     }
     c.data.assign(capacity_ * SQLULEN(c.cellBytes), 0);
     c.sizes.assign(capacity_, SQL_NULL_DATA);
     c.widen = false;
+    const bool wide = c.kind == ColumnKind::Text && textForm_ == TextForm::Utf16;
     c.bound = SQL_SUCCEEDED(SQLBindCol(statement_, SQLUSMALLINT(column + 1),
-                                       c.kind == ColumnKind::Text ? SQL_C_WCHAR : SQL_C_CHAR,
-                                       c.data.data(), c.cellBytes, c.sizes.data()));
+                                       wide ? SQL_C_WCHAR : SQL_C_CHAR, c.data.data(), c.cellBytes,
+                                       c.sizes.data()));
     return c.bound;
 }
 
@@ -132,11 +134,13 @@ FieldValue RowBlock::value(int column, SQLULEN row, bool &whole)
         whole = size >= 0 && size < c.cellBytes && isAscii(text);
         return whole ? numberCell(text) : FieldValue();
     }
-    if (size == SQL_NO_TOTAL || size < 0 || size > c.cellBytes - SQLLEN(sizeof(SQLWCHAR))) {
+    if (size == SQL_NO_TOTAL || size < 0 || size > c.cellBytes - unitBytes()) {
         whole = false;
-        c.widen = c.cellBytes < largestTextUnits * SQLLEN(sizeof(SQLWCHAR));
+        c.widen = c.cellBytes < largestTextUnits * unitBytes();
         return {};
     }
+    if (textForm_ == TextForm::Utf8)
+        return utf8Value(c, cell, size, whole);
     const qsizetype length = qsizetype(size) / 2;
     if (c.text.isDetached() && c.text.capacity() >= length) {
         c.text.resize(length);
@@ -145,6 +149,16 @@ FieldValue RowBlock::value(int column, SQLULEN row, bool &whole)
         c.text = odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(cell), length);
     }
     return FieldValue::text(c.text);
+}
+
+// Bytes that are not UTF-8 are left to the driver to read, so that a cell
+// reads the same whether it came in a block or on its own.
+FieldValue RowBlock::utf8Value(Column &c, const char *cell, SQLLEN size, bool &whole)
+{
+    c.decoder.resetState();
+    QString text = c.decoder(QByteArrayView(cell, qsizetype(size)));
+    whole = !c.decoder.hasError();
+    return whole ? FieldValue::text(std::move(text)) : FieldValue();
 }
 
 bool RowBlock::isOnlyRowWith(int column, SQLULEN row) const

@@ -3,6 +3,7 @@
 
 #include "FieldValue.h"
 
+#include <QStringDecoder>
 #include <sql.h>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,11 @@ FieldValue numberCell(std::string_view ascii);
 class RowBlock
 {
 public:
+    // How text cells are bound: as UTF-16, which every driver converts to,
+    // or as the driver's single-byte text where that is known to be UTF-8
+    // and so costs the driver no conversion.
+    enum class TextForm { Utf16, Utf8 };
+
     // Text buffers start at this many UTF-16 units a cell and grow, for later
     // blocks, in a column whose values come cut short.
     static constexpr SQLLEN initialTextUnits = 128;
@@ -39,7 +45,8 @@ public:
     // one with characters beyond ASCII, is read on its own.
     static constexpr SQLLEN numberTextBytes = 48;
 
-    RowBlock(SQLHSTMT statement, std::vector<ColumnKind> kinds, SQLULEN capacity);
+    RowBlock(SQLHSTMT statement, std::vector<ColumnKind> kinds, SQLULEN capacity,
+             TextForm textForm = TextForm::Utf16);
     RowBlock(const RowBlock &) = delete;
     RowBlock &operator=(const RowBlock &) = delete;
 
@@ -74,12 +81,19 @@ private:
         // The last text handed out; its buffer is reused once nobody else
         // holds it, so that reading a row allocates nothing.
         QString text;
+        // Each cell on its own; a leading byte-order mark is dropped, as the
+        // driver's own conversion drops it.
+        QStringDecoder decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     };
 
     bool bindBuffers(int column);
+    // The bytes of one unit of bound text, the terminating zero's too.
+    SQLLEN unitBytes() const { return textForm_ == TextForm::Utf8 ? 1 : SQLLEN(sizeof(SQLWCHAR)); }
+    static FieldValue utf8Value(Column &c, const char *cell, SQLLEN size, bool &whole);
 
     SQLHSTMT statement_;
     SQLULEN capacity_;
+    TextForm textForm_;
     std::vector<Column> columns_;
     SQLULEN rowCount_ = 0;
     bool stopped_ = false;
