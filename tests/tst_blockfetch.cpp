@@ -191,6 +191,12 @@ private slots:
         FieldValue previous; // a value kept must not change as the cursor moves on
         for (; !rows->eof(); rows->moveNext()) {
             ++i;
+            // A cell handed over as the bytes of its buffer makes the value
+            // a read of it gives.
+            for (const int column : {id, nameColumn, amountColumn}) {
+                if (const auto raw = rows->rawCell(column))
+                    QCOMPARE(kestrelon::valueOf(*raw), rows->value(column));
+            }
             QCOMPARE(rows->value(id), FieldValue::whole(i));
             QCOMPARE(rows->value(nameColumn), valueOf(name(i)));
             if (i > 1)

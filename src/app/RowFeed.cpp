@@ -71,14 +71,11 @@ void RowFeed::read(const Open &open, const RowLayout &layout, bool rewind)
         return;
 
     Block block;
-    block.reserve(blockRows);
     try {
         CursorRowSource source(*cursor, layout, rewind);
-        HierarchyRow row;
-        while (source.next(row)) {
-            block.push_back(std::move(row));
+        while (source.next(block)) {
             progress_.countRow();
-            if (block.size() == blockRows && !pushBlock(block))
+            if (block.rowCount() == blockRows && !pushBlock(block))
                 return;
         }
     } catch (const Error &error) {
@@ -88,7 +85,7 @@ void RowFeed::read(const Open &open, const RowLayout &layout, bool rewind)
     }
     {
         const std::lock_guard lock(mutex_);
-        if (!block.empty())
+        if (block.rowCount() > 0)
             blocks_.push_back(std::move(block));
         failure_ = failure;
         finished_ = true;
@@ -108,7 +105,6 @@ bool RowFeed::pushBlock(Block &block)
     }
     changed_.notify_all();
     block = Block();
-    block.reserve(blockRows);
     return true;
 }
 
@@ -131,7 +127,7 @@ void RowFeed::waitUntilOpen()
 
 bool RowFeed::next(HierarchyRow &row)
 {
-    if (taken_ == current_.size()) {
+    if (taken_ == current_.rowCount()) {
         std::unique_lock lock(mutex_);
         waitFor(lock, [this] { return !blocks_.empty() || finished_; });
         if (blocks_.empty()) {
@@ -148,7 +144,7 @@ bool RowFeed::next(HierarchyRow &row)
         changed_.notify_all();
         progress_.answer();
     }
-    row = std::move(current_[taken_++]);
+    current_.take(taken_++, row);
     return true;
 }
 

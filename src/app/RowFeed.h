@@ -3,6 +3,7 @@
 
 #include "data/Error.h"
 #include "data/HierarchyRowSource.h"
+#include "data/RowParcel.h"
 
 #include <condition_variable>
 #include <deque>
@@ -19,8 +20,9 @@ class Database;
 class LoadProgress;
 
 // Reads a hierarchy's rows on a thread of its own while the window's thread
-// builds the tree from them: the rows travel in blocks through a short
-// queue, so the two overlap, and the window's thread, waiting for rows,
+// builds the tree from them: the rows travel in parcels through a short
+// queue, so the two overlap, and become values on the window's thread,
+// which has time to spare while the driver is slower. Waiting for rows, it
 // keeps the progress window answering. Errors come in the order a direct
 // read gives them: opening the cursor fails in waitUntilOpen(), a failed
 // read after the rows before it.
@@ -47,7 +49,7 @@ public:
     static constexpr size_t queuedBlocks = 16;
 
 private:
-    using Block = std::vector<HierarchyRow>;
+    using Block = RowParcel;
 
     void read(const Open &open, const RowLayout &layout, bool rewind);
     bool pushBlock(Block &block);

@@ -2,6 +2,7 @@
 #include "HierarchyRow.h"
 
 #include "Recordset.h"
+#include "RowParcel.h"
 
 namespace kestrelon {
 
@@ -32,6 +33,16 @@ HierarchyRow HierarchyRowReader::read(Recordset &rows) const
                         rows.value(positions_[2]), rows.value(positions_[3]),
                         rows.value(positions_[4]), rows.value(positions_[5]),
                         rows.value(positions_[6])};
+}
+
+void HierarchyRowReader::readInto(Recordset &rows, RowParcel &parcel) const
+{
+    for (const int position : positions_) {
+        if (const auto raw = rows.rawCell(position))
+            parcel.add(*raw);
+        else
+            parcel.add(rows.value(position));
+    }
 }
 
 } // namespace kestrelon

@@ -8,6 +8,7 @@
 namespace kestrelon {
 
 class Recordset;
+class RowParcel;
 
 // A row set that places terms in a hierarchy: its name, and the names of the
 // seven columns each row holds for that.
@@ -49,6 +50,8 @@ public:
     HierarchyRowReader(const Recordset &rows, const RowLayout &layout);
     // All seven fields of the current row, always in the order above.
     HierarchyRow read(Recordset &rows) const;
+    // The same fields added to a parcel, as bytes where the cursor can.
+    void readInto(Recordset &rows, RowParcel &parcel) const;
 
 private:
     int positions_[7];

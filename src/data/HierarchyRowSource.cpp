@@ -5,7 +5,7 @@
 
 namespace kestrelon {
 
-bool CursorRowSource::next(HierarchyRow &row)
+bool CursorRowSource::advance()
 {
     if (!started_) {
         started_ = true;
@@ -18,7 +18,22 @@ bool CursorRowSource::next(HierarchyRow &row)
         return false;
     if (!reader_)
         reader_.emplace(rows_, layout_);
+    return true;
+}
+
+bool CursorRowSource::next(HierarchyRow &row)
+{
+    if (!advance())
+        return false;
     row = reader_->read(rows_);
+    return true;
+}
+
+bool CursorRowSource::next(RowParcel &parcel)
+{
+    if (!advance())
+        return false;
+    reader_->readInto(rows_, parcel);
     return true;
 }
 

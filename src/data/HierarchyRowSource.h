@@ -7,6 +7,8 @@
 
 namespace kestrelon {
 
+class RowParcel;
+
 // The rows of one hierarchy, one after another, from wherever they are read.
 class HierarchyRowSource
 {
@@ -28,8 +30,13 @@ public:
     {
     }
     bool next(HierarchyRow &row) override;
+    // The next row added to a parcel; false once there is none.
+    bool next(RowParcel &parcel);
 
 private:
+    // Moves to the next row; false once there is none.
+    bool advance();
+
     Recordset &rows_;
     const RowLayout &layout_;
     bool rewind_;

@@ -382,6 +382,13 @@ FieldValue Recordset::value(int index)
     return readUpTo(index);
 }
 
+std::optional<RawCell> Recordset::rawCell(int index) const
+{
+    if (eof_ || !block_ || loaded_.at(size_t(index)) || !block_->isBound(index))
+        return std::nullopt;
+    return block_->raw(index, blockRow_);
+}
+
 // Reads the cell from the driver and keeps it for the row.
 FieldValue Recordset::readUpTo(int index)
 {

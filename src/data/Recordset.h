@@ -58,6 +58,10 @@ public:
     // The value of a column of the current row.
     FieldValue value(int index);
     FieldValue field(const QString &name) { return value(fieldIndex(name)); }
+    // A cell of the current row as the bytes a block fetch left in its
+    // buffer, valid until the cursor moves; valueOf() makes them the value
+    // value() gives. Nothing when value() must read the cell.
+    std::optional<RawCell> rawCell(int index) const;
 
     // Rows the cursor has moved past since the query last ran: at its end,
     // how many rows the query returned.

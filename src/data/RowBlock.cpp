@@ -52,6 +52,24 @@ FieldValue numberCell(std::string_view ascii)
     return FieldValue::fractional(number->fractional);
 }
 
+FieldValue valueOf(const RawCell &cell)
+{
+    const char *data = cell.bytes.data();
+    const auto size = qsizetype(cell.bytes.size());
+    switch (cell.form) {
+    case RawCell::Form::Null:
+        break;
+    case RawCell::Form::Number:
+        return numberCell(cell.bytes);
+    case RawCell::Form::Ascii:
+        return FieldValue::text(QString::fromLatin1(data, size));
+    case RawCell::Form::Utf16:
+        return FieldValue::text(odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(data),
+                                               size / qsizetype(sizeof(SQLWCHAR))));
+    }
+    return FieldValue::null();
+}
+
 RowBlock::RowBlock(SQLHSTMT statement, std::vector<ColumnKind> kinds, SQLULEN capacity,
                    TextForm textForm)
     : statement_(statement), capacity_(capacity), textForm_(textForm)
@@ -149,6 +167,29 @@ FieldValue RowBlock::value(int column, SQLULEN row, bool &whole)
         c.text = odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(cell), length);
     }
     return FieldValue::text(c.text);
+}
+
+std::optional<RawCell> RowBlock::raw(int column, SQLULEN row) const
+{
+    const Column &c = columns_[size_t(column)];
+    const SQLLEN size = c.sizes[row];
+    if (size == SQL_NULL_DATA)
+        return RawCell{RawCell::Form::Null, {}};
+    if (size < 0)
+        return std::nullopt;
+    const std::string_view bytes(c.data.data() + row * SQLULEN(c.cellBytes), size_t(size));
+    if (c.kind != ColumnKind::Text) {
+        if (size >= c.cellBytes || !isAscii(bytes))
+            return std::nullopt;
+        return RawCell{RawCell::Form::Number, bytes};
+    }
+    if (size > c.cellBytes - unitBytes())
+        return std::nullopt;
+    if (textForm_ == TextForm::Utf16)
+        return RawCell{RawCell::Form::Utf16, bytes};
+    if (!isAscii(bytes))
+        return std::nullopt;
+    return RawCell{RawCell::Form::Ascii, bytes};
 }
 
 // Bytes that are not UTF-8 are left to the driver to read, so that a cell

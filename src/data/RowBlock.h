@@ -4,6 +4,7 @@
 #include "FieldValue.h"
 
 #include <QStringDecoder>
+#include <optional>
 #include <sql.h>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,20 @@ enum class ColumnKind { Whole, Fractional, Text };
 // text that spells no number stays text.
 FieldValue numberCell(QStringView text);
 FieldValue numberCell(std::string_view ascii);
+
+// A bound cell's bytes as the driver left them, in the form that says how
+// they become a value. Only what turns into the very value a read of the
+// cell gives is held so: text cut short is not, nor single-byte text beyond
+// ASCII, which may not be UTF-8.
+struct RawCell
+{
+    enum class Form : quint8 { Null, Number, Ascii, Utf16 };
+    Form form;
+    std::string_view bytes;
+};
+
+// The value the cell's bytes make.
+FieldValue valueOf(const RawCell &cell);
 
 // Buffers bound to the columns of a statement, column by column, that one
 // fetch fills with a block of rows. Only the columns asked for are bound;
@@ -64,6 +79,9 @@ public:
 
     // The value of a bound cell; false in `whole` when the text was cut short.
     FieldValue value(int column, SQLULEN row, bool &whole);
+    // The bytes of a bound cell, valid until the next fetch; nothing when
+    // only value() can read it.
+    std::optional<RawCell> raw(int column, SQLULEN row) const;
 
     // Whether no other row of the block holds the same bytes in this bound
     // column, so that the row is the one a read of that value came from.

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "HierarchyRow.h"
+#include "RowBlock.h"
+
+#include <vector>
+
+namespace kestrelon {
+
+// Hierarchy rows on their way from the thread that reads them to the one
+// that uses them. Cells travel as the bytes the driver left in its buffers,
+// copied side by side, and become values only where the rows are used: the
+// reading thread does little beyond the driver's own work, and the values'
+// memory is made and freed by one thread. A cell that only a read through
+// the driver gives travels as its value.
+class RowParcel
+{
+public:
+    static constexpr int cellsPerRow = 7;
+
+    // Rows are added a cell at a time, in the order of HierarchyRow's fields.
+    void add(const RawCell &cell);
+    void add(FieldValue value);
+
+    // Whole rows only: a row whose reading failed halfway does not count.
+    size_t rowCount() const { return cells_.size() / cellsPerRow; }
+    // Puts the values of row `row` into `out`; each row is taken once.
+    void take(size_t row, HierarchyRow &out);
+
+private:
+    struct Cell
+    {
+        enum class Source : quint8 { Raw, Value };
+        Source source;
+        RawCell::Form form;
+        quint32 offset; // into bytes_, or into values_
+        quint32 size;
+    };
+
+    FieldValue valueOf(const Cell &cell);
+
+    std::vector<Cell> cells_;
+    std::vector<char> bytes_; // UTF-16 cells start at even offsets
+    std::vector<FieldValue> values_;
+};
+
+} // namespace kestrelon
