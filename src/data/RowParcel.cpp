@@ -5,6 +5,9 @@ namespace kestrelon {
 
 void RowParcel::add(const RawCell &cell)
 {
+    // Room for a typical parcel at once, rather than growing from nothing.
+    if (bytes_.capacity() == 0)
+        bytes_.reserve(initialBytes);
     // UTF-16 units are read in place, so they stay aligned as such.
     if (cell.form == RawCell::Form::Utf16 && bytes_.size() % 2 != 0)
         bytes_.push_back(0);

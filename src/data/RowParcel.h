@@ -40,6 +40,8 @@ private:
 
     FieldValue valueOf(const Cell &cell);
 
+    static constexpr size_t initialBytes = 64 * 1024;
+
     std::vector<Cell> cells_;
     std::vector<char> bytes_; // UTF-16 cells start at even offsets
     std::vector<FieldValue> values_;
