@@ -44,6 +44,12 @@ QVariant name(int i)
         return longText(i, 300);
     if (i == 3)
         return QString::fromUtf8("gr\u00e8s \u2013 \U0001F600");
+    // Characters that look like byte-order marks, on the first row (read on
+    // its own) and on a later one (read from a block).
+    if (i == 1 || i == 5)
+        return QChar(0xFEFF) + QStringLiteral("marked %1").arg(i);
+    if (i == 6)
+        return QChar(0xFFFE) + QStringLiteral("reversed mark");
     return QStringLiteral("name %1").arg(i);
 }
 

@@ -14,10 +14,12 @@ static_assert(sizeof(SQLWCHAR) == sizeof(char16_t),
 // A QString as a null-terminated SQLWCHAR array for the wide ODBC calls.
 std::vector<SQLWCHAR> toWide(const QString &text);
 
-// Wide characters from an ODBC buffer as a QString.
+// Wide characters from an ODBC buffer as a QString, unit for unit: a
+// leading U+FEFF or U+FFFE is a character of the value, not a byte-order
+// mark to drop or to swap the rest by.
 inline QString fromWide(const SQLWCHAR *text, qsizetype length)
 {
-    return QString::fromUtf16(reinterpret_cast<const char16_t *>(text), length);
+    return QString(reinterpret_cast<const QChar *>(text), length);
 }
 
 } // namespace kestrelon::odbc

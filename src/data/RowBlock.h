@@ -99,9 +99,9 @@ private:
         // The last text handed out; its buffer is reused once nobody else
         // holds it, so that reading a row allocates nothing.
         QString text;
-        // Each cell on its own; a leading byte-order mark is dropped, as the
-        // driver's own conversion drops it.
-        QStringDecoder decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+        // Each cell on its own, a leading U+FEFF kept as a character.
+        QStringDecoder decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                         QStringDecoder::Flag::ConvertInitialBom};
     };
 
     bool bindBuffers(int column);
