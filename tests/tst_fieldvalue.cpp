@@ -61,6 +61,40 @@ private slots:
         QCOMPARE(value.toText(), expected);
     }
 
+    // A value refilled with new text, as rows are read one after another
+    // into the same fields, takes the new text; copies of it made before
+    // keep the old one.
+    void assignedText_data()
+    {
+        QTest::addColumn<FieldValue>("before");
+        QTest::addColumn<QString>("assigned");
+        QTest::addColumn<bool>("asLatin1");
+        QTest::newRow("longer text") << text("granite") << "basaltic andesite" << false;
+        QTest::newRow("shorter text") << text("basaltic andesite") << "tuff" << false;
+        QTest::newRow("longer Latin-1") << text("gr\u00e8s") << "gr\u00e8s argileux" << true;
+        QTest::newRow("shorter Latin-1") << text("gr\u00e8s argileux") << "tuff" << true;
+        QTest::newRow("after a number") << whole(12) << "twelve" << false;
+        QTest::newRow("after Null") << null << "" << true;
+        QTest::newRow("marks kept") << text("x") << QString(QChar(0xFEFF)) + "y" << false;
+    }
+    void assignedText()
+    {
+        QFETCH(FieldValue, before);
+        QFETCH(QString, assigned);
+        QFETCH(bool, asLatin1);
+        FieldValue value = before;
+        const FieldValue copy = value; // shares the text, as a kept value does
+        for (int round = 0; round < 2; ++round) {
+            const QByteArray latin1 = assigned.toLatin1();
+            if (asLatin1)
+                value.assignText(QLatin1StringView(latin1));
+            else
+                value.assignText(QStringView(assigned));
+            QCOMPARE(value, FieldValue::text(assigned));
+            QCOMPARE(copy, before);
+        }
+    }
+
     void concatenation_data()
     {
         QTest::addColumn<FieldValue>("a");

@@ -6,6 +6,7 @@
 
 #include <QtNumeric>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -64,6 +65,27 @@ QString fractionalText(double number)
         std::to_chars(buffer, buffer + sizeof buffer, number,
                       plain ? std::chars_format::fixed : std::chars_format::scientific);
     return QString::fromLatin1(buffer, int(result.ptr - buffer));
+}
+
+void FieldValue::assignText(QStringView text)
+{
+    QString *own = std::get_if<QString>(&value_);
+    if (!own || !own->isDetached() || own->capacity() < text.size()) {
+        value_ = text.toString();
+        return;
+    }
+    own->resize(text.size());
+    std::copy(text.begin(), text.end(), own->begin());
+}
+
+void FieldValue::assignText(QLatin1StringView text)
+{
+    QString *own = std::get_if<QString>(&value_);
+    if (!own || !own->isDetached()) {
+        value_ = QString(text);
+        return;
+    }
+    *own = text; // keeps the buffer when it has room
 }
 
 QString FieldValue::toText() const

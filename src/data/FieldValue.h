@@ -38,6 +38,12 @@ public:
         return text ? QStringView(*text) : QStringView();
     }
 
+    // Makes the value this text. The memory of a text value that nobody
+    // else holds is reused, so that a value refilled row after row does not
+    // allocate for each.
+    void assignText(QStringView text);
+    void assignText(QLatin1StringView text);
+
     // The text a value contributes to a concatenation: Null and Empty give
     // no characters, whole numbers their decimal digits, fractional numbers
     // the shortest decimal that reads back to the same value.

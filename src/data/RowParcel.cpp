@@ -22,24 +22,32 @@ void RowParcel::add(FieldValue value)
     values_.push_back(std::move(value));
 }
 
-FieldValue RowParcel::valueOf(const Cell &cell)
+void RowParcel::fill(const Cell &cell, FieldValue &out)
 {
-    if (cell.source == Cell::Source::Value)
-        return std::move(values_[cell.offset]);
-    return kestrelon::valueOf(
-        RawCell{cell.form, std::string_view(bytes_.data() + cell.offset, cell.size)});
+    if (cell.source == Cell::Source::Value) {
+        out = std::move(values_[cell.offset]);
+        return;
+    }
+    const char *bytes = bytes_.data() + cell.offset;
+    if (cell.form == RawCell::Form::Ascii)
+        out.assignText(QLatin1StringView(bytes, qsizetype(cell.size)));
+    else if (cell.form == RawCell::Form::Utf16)
+        out.assignText(QStringView(reinterpret_cast<const char16_t *>(bytes),
+                                   qsizetype(cell.size / sizeof(char16_t))));
+    else
+        out = valueOf(RawCell{cell.form, std::string_view(bytes, cell.size)});
 }
 
 void RowParcel::take(size_t row, HierarchyRow &out)
 {
     const Cell *cell = cells_.data() + row * cellsPerRow;
-    out.name = valueOf(cell[0]);
-    out.parent = valueOf(cell[1]);
-    out.level = valueOf(cell[2]);
-    out.id = valueOf(cell[3]);
-    out.parentId = valueOf(cell[4]);
-    out.parentLevel = valueOf(cell[5]);
-    out.tag = valueOf(cell[6]);
+    fill(cell[0], out.name);
+    fill(cell[1], out.parent);
+    fill(cell[2], out.level);
+    fill(cell[3], out.id);
+    fill(cell[4], out.parentId);
+    fill(cell[5], out.parentLevel);
+    fill(cell[6], out.tag);
 }
 
 } // namespace kestrelon

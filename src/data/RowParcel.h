@@ -38,7 +38,9 @@ private:
         quint32 size;
     };
 
-    FieldValue valueOf(const Cell &cell);
+    // Makes `out` the cell's value, in the memory `out` already holds
+    // where it can.
+    void fill(const Cell &cell, FieldValue &out);
 
     static constexpr size_t initialBytes = 64 * 1024;
 
