@@ -14,9 +14,10 @@ namespace kestrelon {
 Database::Database(std::shared_ptr<Workspace> workspace, Connection connection,
                    QString dataSourceName, QString secret)
     : workspace_(std::move(workspace)), connection_(std::move(connection.handle)),
-      sockets_(std::move(connection.sockets)), canceller_(std::move(connection.canceller)),
-      name_(std::move(dataSourceName)), secret_(std::move(secret))
+      sockets_(std::move(connection.sockets)), name_(std::move(dataSourceName)),
+      secret_(std::move(secret))
 {
+    canceller_ = StatementCanceller::forConnection(handle(), runsOnSqlite());
 }
 
 SQLHSTMT Database::allocateStatement(const odbc::Handle &connection) const
@@ -37,7 +38,7 @@ void Database::replaceLost(const odbc::Handle &lost)
         return;
     Connection fresh = workspace_->connect(name_);
     // The old spare statement goes before its connection may.
-    canceller_ = std::move(fresh.canceller);
+    canceller_ = StatementCanceller::forConnection(fresh.handle->get(), runsOnSqlite());
     connection_ = std::move(fresh.handle);
     sockets_ = std::move(fresh.sockets);
 }
@@ -103,12 +104,17 @@ QString Database::systemName()
     return *systemName_;
 }
 
+bool Database::runsOnSqlite()
+{
+    return systemName().startsWith(QLatin1String("SQLite"), Qt::CaseInsensitive);
+}
+
 bool Database::singleByteTextIsUtf8()
 {
 #ifdef Q_OS_WIN
     return false;
 #else
-    return systemName().startsWith(QLatin1String("SQLite"), Qt::CaseInsensitive);
+    return runsOnSqlite();
 #endif
 }
 

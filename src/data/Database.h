@@ -116,6 +116,7 @@ public:
     }
 
 private:
+    bool runsOnSqlite();
     // The row set's name as a query sends it; the name as given when the
     // catalogue cannot say.
     QString sqlName(const QString &rowSetName);

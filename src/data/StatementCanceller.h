@@ -17,8 +17,8 @@ namespace kestrelon {
 class StatementCanceller
 {
 public:
-    // The canceller for a connection that has just connected.
-    static StatementCanceller forConnection(SQLHDBC connection);
+    // The canceller for an open connection, to SQLite's driver or another.
+    static StatementCanceller forConnection(SQLHDBC connection, bool sqlite);
 
     // The statement to hand to SQLCancel to stop a call on `running`.
     SQLHSTMT target(SQLHSTMT running) const { return spare_ ? spare_->get() : running; }

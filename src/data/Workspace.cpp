@@ -65,8 +65,7 @@ Connection Workspace::connect(const QString &dataSourceName)
             QStringLiteral("Cannot connect to the data source '%1'").arg(dataSourceName),
             password_);
     return {std::move(connection),
-            ConnectionSockets::gained(before, ConnectionSockets::ofProcess()),
-            StatementCanceller::forConnection(raw)};
+            ConnectionSockets::gained(before, ConnectionSockets::ofProcess())};
 }
 
 } // namespace kestrelon

@@ -3,7 +3,6 @@
 
 #include "ConnectionSockets.h"
 #include "OdbcHandle.h"
-#include "StatementCanceller.h"
 
 #include <QString>
 #include <memory>
@@ -13,13 +12,11 @@ namespace kestrelon {
 class Database;
 class Engine;
 
-// An open ODBC connection, the sockets it holds and how its calls are
-// cancelled.
+// An open ODBC connection and the sockets it holds.
 struct Connection
 {
     std::unique_ptr<odbc::Handle> handle;
     ConnectionSockets sockets;
-    StatementCanceller canceller; // freed before the connection
 };
 
 // A named session that opens databases with one set of credentials. Its
