@@ -76,7 +76,7 @@ RowBlock::RowBlock(SQLHSTMT statement, std::vector<ColumnKind> kinds, SQLULEN ca
 {
     columns_.reserve(kinds.size());
     for (const ColumnKind kind : kinds)
-        columns_.push_back(Column{kind, false, false, 0, {}, {}, {}});
+        columns_.push_back(Column{kind, false, false, 0, {}, {}});
     if (!SQL_SUCCEEDED(SQLSetStmtAttrW(statement_, SQL_ATTR_ROW_ARRAY_SIZE,
                                        reinterpret_cast<SQLPOINTER>(capacity_), 0)))
         capacity_ = 1;
@@ -141,32 +141,20 @@ SQLRETURN RowBlock::fetch()
 
 FieldValue RowBlock::value(int column, SQLULEN row, bool &whole)
 {
+    whole = true;
+    if (const auto cell = raw(column, row))
+        return valueOf(*cell);
+    whole = false;
     Column &c = columns_[size_t(column)];
     const SQLLEN size = c.sizes[row];
-    const char *cell = c.data.data() + row * SQLULEN(c.cellBytes);
-    whole = true;
-    if (size == SQL_NULL_DATA)
-        return FieldValue::null();
-    if (c.kind != ColumnKind::Text) {
-        const std::string_view text(cell, size_t(qMax<SQLLEN>(size, 0)));
-        whole = size >= 0 && size < c.cellBytes && isAscii(text);
-        return whole ? numberCell(text) : FieldValue();
-    }
-    if (size == SQL_NO_TOTAL || size < 0 || size > c.cellBytes - unitBytes()) {
-        whole = false;
+    if (c.kind != ColumnKind::Text)
+        return {};
+    if (size < 0 || size > c.cellBytes - unitBytes()) {
         c.widen = c.cellBytes < largestTextUnits * unitBytes();
         return {};
     }
-    if (textForm_ == TextForm::Utf8)
-        return utf8Value(c, cell, size, whole);
-    const qsizetype length = qsizetype(size) / 2;
-    if (c.text.isDetached() && c.text.capacity() >= length) {
-        c.text.resize(length);
-        std::memcpy(c.text.data(), cell, size_t(length) * sizeof(char16_t));
-    } else {
-        c.text = odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(cell), length);
-    }
-    return FieldValue::text(c.text);
+    // Single-byte text beyond ASCII.
+    return utf8Value(c, c.data.data() + row * SQLULEN(c.cellBytes), size, whole);
 }
 
 std::optional<RawCell> RowBlock::raw(int column, SQLULEN row) const

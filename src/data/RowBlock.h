@@ -96,9 +96,6 @@ private:
         SQLLEN cellBytes = 0;      // bytes a cell takes in `data`
         std::vector<char> data;    // capacity cells
         std::vector<SQLLEN> sizes; // length indicators, one per cell
-        // The last text handed out; its buffer is reused once nobody else
-        // holds it, so that reading a row allocates nothing.
-        QString text;
         // Each cell on its own, a leading U+FEFF kept as a character.
         QStringDecoder decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
                                                          QStringDecoder::Flag::ConvertInitialBom};
