@@ -5,6 +5,7 @@
 #include "OdbcDiagnostics.h"
 #include "OdbcText.h"
 #include "Recordset.h"
+#include "SqliteSorting.h"
 #include "Workspace.h"
 
 #include <sqlext.h>
@@ -18,6 +19,8 @@ Database::Database(std::shared_ptr<Workspace> workspace, Connection connection,
       secret_(std::move(secret))
 {
     canceller_ = StatementCanceller::forConnection(handle(), runsOnSqlite());
+    if (runsOnSqlite())
+        letSqliteSortInParallel(handle());
 }
 
 SQLHSTMT Database::allocateStatement(const odbc::Handle &connection) const
@@ -39,6 +42,8 @@ void Database::replaceLost(const odbc::Handle &lost)
     Connection fresh = workspace_->connect(name_);
     // The old spare statement goes before its connection may.
     canceller_ = StatementCanceller::forConnection(fresh.handle->get(), runsOnSqlite());
+    if (runsOnSqlite())
+        letSqliteSortInParallel(fresh.handle->get());
     connection_ = std::move(fresh.handle);
     sockets_ = std::move(fresh.sockets);
 }
