@@ -70,7 +70,7 @@ void RowFeed::read(const Open &open, const RowLayout &layout, bool rewind)
     if (!cursor)
         return;
 
-    Block block;
+    Block block(blockRows, firstBlockBytes);
     try {
         CursorRowSource source(*cursor, layout, rewind);
         while (source.next(block)) {
@@ -96,6 +96,8 @@ void RowFeed::read(const Open &open, const RowLayout &layout, bool rewind)
 // Waits while the queue is full; false when the feed is stopping.
 bool RowFeed::pushBlock(Block &block)
 {
+    // The next rows are most likely much like these.
+    const size_t bytes = block.byteCount();
     {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return stopping_ || blocks_.size() < queuedBlocks; });
@@ -104,7 +106,7 @@ bool RowFeed::pushBlock(Block &block)
         blocks_.push_back(std::move(block));
     }
     changed_.notify_all();
-    block = Block();
+    block = Block(blockRows, bytes + bytes / 8);
     return true;
 }
 

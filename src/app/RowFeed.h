@@ -46,10 +46,14 @@ public:
     std::shared_ptr<Recordset> cursor() const { return cursor_; }
 
     static constexpr size_t blockRows = 256;
-    static constexpr size_t queuedBlocks = 16;
+    // Enough rows to carry on through the builder's longer pauses (a
+    // growing index, a fresh chunk of memory) and through a server's burst
+    // of rows, a few megabytes.
+    static constexpr size_t queuedBlocks = 64;
 
 private:
     using Block = RowParcel;
+    static constexpr size_t firstBlockBytes = 64 * 1024;
 
     void read(const Open &open, const RowLayout &layout, bool rewind);
     bool pushBlock(Block &block);

@@ -3,11 +3,14 @@
 
 namespace kestrelon {
 
+RowParcel::RowParcel(size_t rows, size_t bytes)
+{
+    cells_.reserve(rows * cellsPerRow);
+    bytes_.reserve(bytes);
+}
+
 void RowParcel::add(const RawCell &cell)
 {
-    // Room for a typical parcel at once, rather than growing from nothing.
-    if (bytes_.capacity() == 0)
-        bytes_.reserve(initialBytes);
     // UTF-16 units are read in place, so they stay aligned as such.
     if (cell.form == RawCell::Form::Utf16 && bytes_.size() % 2 != 0)
         bytes_.push_back(0);

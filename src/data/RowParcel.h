@@ -19,12 +19,19 @@ class RowParcel
 public:
     static constexpr int cellsPerRow = 7;
 
+    RowParcel() = default;
+    // Room for `rows` rows whose cells take `bytes` bytes, made at once
+    // rather than grown a step at a time.
+    RowParcel(size_t rows, size_t bytes);
+
     // Rows are added a cell at a time, in the order of HierarchyRow's fields.
     void add(const RawCell &cell);
     void add(FieldValue value);
 
     // Whole rows only: a row whose reading failed halfway does not count.
     size_t rowCount() const { return cells_.size() / cellsPerRow; }
+    // Bytes the raw cells take.
+    size_t byteCount() const { return bytes_.size(); }
     // Puts the values of row `row` into `out`; each row is taken once.
     void take(size_t row, HierarchyRow &out);
 
@@ -41,8 +48,6 @@ private:
     // Makes `out` the cell's value, in the memory `out` already holds
     // where it can.
     void fill(const Cell &cell, FieldValue &out);
-
-    static constexpr size_t initialBytes = 64 * 1024;
 
     std::vector<Cell> cells_;
     std::vector<char> bytes_; // UTF-16 cells start at even offsets
