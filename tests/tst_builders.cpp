@@ -8,6 +8,7 @@
 #include "data/Error.h"
 #include "data/Recordset.h"
 #include "data/Workspace.h"
+#include "tree/HierarchyBuilder.h"
 #include "tree/LithologyBuilder.h"
 #include "tree/StratigraphyBuilder.h"
 #include "tree/TreeModel.h"
@@ -215,6 +216,58 @@ private slots:
             QVERIFY(error.description().contains(QStringLiteral("description")));
         }
         QCOMPARE(tree.nodeCount(), 1);
+    }
+
+    // The builder reads rows some way ahead of the one it places: a source
+    // that fails still has every row before the failure placed first.
+    void sourceFailureComesAfterTheRowsBeforeIt_data()
+    {
+        QTest::addColumn<int>("goodRows");
+        for (const int rows : {0, 1, 10, 15, 16, 17, 40})
+            QTest::addRow("failing after %d rows", rows) << rows;
+    }
+    void sourceFailureComesAfterTheRowsBeforeIt()
+    {
+        // Even rows are first-level terms, odd rows children of the row before.
+        class FailingSource : public HierarchyRowSource
+        {
+        public:
+            explicit FailingSource(int goodRows) : goodRows_(goodRows) {}
+            bool next(HierarchyRow &row) override
+            {
+                if (read_ == goodRows_)
+                    throw Error(OdbcCallFailed, QStringLiteral("lost after %1").arg(read_));
+                const int id = ++read_;
+                const bool child = id % 2 == 0;
+                row.name = FieldValue::text(QStringLiteral("Term"));
+                row.id = FieldValue::whole(id);
+                row.level = FieldValue::whole(child ? 2 : 1);
+                row.parent = child ? FieldValue::text(QStringLiteral("Term")) : FieldValue::null();
+                row.parentId = child ? FieldValue::whole(id - 1) : FieldValue::null();
+                row.parentLevel = child ? FieldValue::whole(1) : FieldValue::null();
+                row.tag = FieldValue::whole(id);
+                return true;
+            }
+
+        private:
+            int goodRows_;
+            int read_ = 0;
+        };
+
+        QFETCH(int, goodRows);
+        FailingSource source(goodRows);
+        TreeModel tree;
+        try {
+            buildHierarchy(source, tree, lithologyRules());
+            QFAIL("the failure of the source was lost");
+        } catch (const Error &error) {
+            QCOMPARE(error.number(), int(OdbcCallFailed));
+            QCOMPARE(error.description(), QStringLiteral("lost after %1").arg(goodRows));
+        }
+        QCOMPARE(tree.nodeCount(), 1 + goodRows);
+        for (int id = 2; id <= goodRows; id += 2)
+            QCOMPARE(tree.parentOf(tree.item(QStringLiteral("Term%1").arg(id))),
+                     tree.item(QStringLiteral("Term%1").arg(id - 1)));
     }
 
     void stratigraphy_data()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BuildReport.h"
+#include "TreeModel.h"
 
 #include <QSet>
 #include <QString>
@@ -14,7 +15,6 @@ namespace kestrelon {
 
 class Error;
 class Recordset;
-class TreeModel;
 
 // What sets one hierarchy apart from another: its root, its columns, its
 // first level and the level step from a parent to a child.
@@ -50,6 +50,11 @@ class RowPlacer
 public:
     RowPlacer(TreeModel &tree, const HierarchyRules &rules) : tree_(tree), rules_(rules) {}
     void place(const HierarchyRow &row);
+    // Starts loading what placing the row will read (see
+    // TreeModel::KeyLookahead): the index slot of its own key, which must
+    // be new, and the way to its parent node, which is returned to be
+    // carried further; nothing of that for a row without a parent.
+    TreeModel::KeyLookahead startLookups(const HierarchyRow &row);
     // Notes a row that place() refused with `error`, and returns why it was
     // left out: a child whose parent was itself left out says so, rather
     // than that no node has its parent's key.
@@ -62,6 +67,7 @@ private:
     const HierarchyRules &rules_;
     QString ownKey_;
     QString parentKey_;
+    QString lookaheadKey_;
     QSet<QString> leftOutKeys_; // keys of rows left out that no node holds
 };
 

@@ -7,16 +7,6 @@
 
 namespace kestrelon {
 
-// Asks the processor to start loading this address, where the compiler can.
-inline void prefetchLine(const void *address)
-{
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(address);
-#else
-    Q_UNUSED(address);
-#endif
-}
-
 // Finds nodes by the hash of their key: an open-addressing table of node
 // numbers with 32 bits of their key's hash beside them, eight bytes a slot.
 // The keys stay with their owner, which tells whether a candidate matches;
@@ -41,12 +31,21 @@ public:
         }
     }
 
+    // The node a search for this hash most likely ends at: the first whose
+    // hash matches in the bits kept, or None.
+    qint32 candidate(size_t hash) const
+    {
+        return find(hash, [](qint32) { return true; });
+    }
+
     // Asks the processor to start loading the slot where a search for this
     // hash begins, so that it arrives while other work goes on.
     void prefetch(size_t hash) const
     {
-        if (count_ > 0)
-            prefetchLine(table() + home(tagOf(hash)));
+        // Not in a branch of its own: GCC drops a prefetch that is all a
+        // branch does. An empty table's null start is never read.
+        const size_t slot = count_ > 0 ? home(tagOf(hash)) : 0;
+        prefetchLine(table() + slot);
     }
 
     // Adds a node whose key the caller knows to be new.

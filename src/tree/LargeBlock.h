@@ -6,6 +6,16 @@
 
 namespace kestrelon {
 
+// Asks the processor to start loading this address, where the compiler can.
+inline void prefetchLine(const void *address)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
 // Uninitialised memory for a large table, in whole huge pages where the
 // system offers them: tables that are read at random (a hash index, text
 // chunks) then cost far fewer address-translation misses.

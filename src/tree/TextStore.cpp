@@ -57,15 +57,15 @@ TextStore::Ref TextStore::add(QStringView text)
 
 QAnyStringView TextStore::view(Ref ref, qsizetype length) const
 {
-    const char *at = chunks_[size_t(ref >> 19)].data() + size_t(ref & 0x7FFFFu) * 4;
+    const char *stored = at(ref);
     Header header = 0;
-    std::memcpy(&header, at, headerBytes);
-    const qsizetype stored = qsizetype(header >> 1);
-    if (length < 0 || length > stored)
-        length = stored;
+    std::memcpy(&header, stored, headerBytes);
+    const qsizetype characters = qsizetype(header >> 1);
+    if (length < 0 || length > characters)
+        length = characters;
     if (header & 1)
-        return QStringView(reinterpret_cast<const char16_t *>(at + headerBytes), length);
-    return QLatin1StringView(at + headerBytes, length);
+        return QStringView(reinterpret_cast<const char16_t *>(stored + headerBytes), length);
+    return QLatin1StringView(stored + headerBytes, length);
 }
 
 // Room for `bytes` more; a text never spans two chunks. The chunks are not

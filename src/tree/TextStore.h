@@ -27,6 +27,8 @@ public:
     QAnyStringView view(Ref ref) const { return view(ref, -1); }
     QAnyStringView view(Ref ref, qsizetype length) const;
     QString text(Ref ref) const { return view(ref).toString(); }
+    // Asks the processor to start loading a text, to be read a little later.
+    void prefetch(Ref ref) const { prefetchLine(at(ref)); }
 
     // Chunks of 2 MiB (or one text, when it is larger): 13 bits of chunk
     // number make room for 16 GiB of text in one store.
@@ -37,6 +39,11 @@ public:
 
 private:
     static constexpr size_t chunkBytes = size_t(2) << 20;
+
+    const char *at(Ref ref) const
+    {
+        return chunks_[size_t(ref >> 19)].data() + size_t(ref & 0x7FFFFu) * 4;
+    }
 
     char *reserve(size_t bytes, Ref &ref);
 

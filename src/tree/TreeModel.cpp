@@ -98,7 +98,8 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHas
                     QStringLiteral("Key is not unique in collection: \"%1\"").arg(key));
     if (image < 0 || image > 255)
         throw Error(InvalidKey, QStringLiteral("Invalid image index %1").arg(image));
-    if (depthOf(parent) >= MaxDepth)
+    const int depth = parent == NoNode ? 1 : depths_[size_t(parent)] + 1;
+    if (depth > MaxDepth)
         throw Error(TreeTooDeep,
                     QStringLiteral("Too deep: a branch holds at most %1 levels").arg(MaxDepth));
 
@@ -123,6 +124,7 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHas
     tagKinds_.push_back(quint8(FieldValue::Kind::Empty));
     tagValues_.push_back(0);
     parents_.push_back(parent);
+    depths_.push_back(quint16(depth));
     childLists_.push_back(NoNode);
     images_.push_back(quint8(image));
     flags_.push_back(0);
@@ -140,16 +142,6 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHas
     if (announced)
         endInsertRows();
     return node;
-}
-
-// Levels from the top down to `node`, counted as far as MaxDepth; real
-// hierarchies are shallow, so the walk is short.
-int TreeModel::depthOf(Node node) const
-{
-    int depth = 0;
-    for (; node != NoNode && depth < MaxDepth; node = parents_[size_t(node)])
-        ++depth;
-    return depth;
 }
 
 // Arrival order, or for a parent that sorts its children the place after
@@ -196,6 +188,38 @@ TreeModel::Node TreeModel::item(const QString &key) const
 TreeModel::Node TreeModel::find(const QString &key) const
 {
     return find(key, hashOf(key));
+}
+
+TreeModel::KeyLookahead TreeModel::startLookup(QStringView key) const
+{
+    const size_t hash = hashOf(key);
+    byKey_.prefetch(hash);
+    return {hash, NoNode, true};
+}
+
+void TreeModel::continueLookup(KeyLookahead &lookahead) const
+{
+    if (!lookahead.started)
+        return;
+    lookahead.candidate = byKey_.candidate(lookahead.hash);
+    if (lookahead.candidate == NoNode)
+        return;
+    // Adding a child then reads these of its parent as well.
+    const auto node = size_t(lookahead.candidate);
+    prefetchLine(&keys_[node]);
+    prefetchLine(&depths_[node]);
+    prefetchLine(&flags_[node]);
+    prefetchLine(&childLists_[node]);
+}
+
+void TreeModel::finishLookup(const KeyLookahead &lookahead) const
+{
+    if (lookahead.candidate == NoNode)
+        return;
+    const auto node = size_t(lookahead.candidate);
+    strings_.prefetch(keys_[node]);
+    if (const qint32 list = childLists_[node]; list != NoNode)
+        prefetchLine(&lists_[size_t(list)]);
 }
 
 TreeModel::Node TreeModel::find(const QString &key, size_t hash) const

@@ -71,6 +71,22 @@ public:
     Node item(const QString &key) const;
     Node find(const QString &key) const;
 
+    // Finding a key waits for memory again and again: the index slot, the
+    // candidate node's key reference, the key's text, and adding a child
+    // below the node found reads more of the node. A caller that knows
+    // which keys it will look up next starts those loads in three steps, a
+    // few lookups apart, so that they overlap with other work. Only a hint:
+    // lookups and additions are unchanged.
+    struct KeyLookahead
+    {
+        size_t hash = 0;
+        Node candidate = NoNode;
+        bool started = false;
+    };
+    KeyLookahead startLookup(QStringView key) const;
+    void continueLookup(KeyLookahead &lookahead) const;
+    void finishLookup(const KeyLookahead &lookahead) const;
+
     int nodeCount() const { return int(parents_.size()); }
     QString text(Node node) const { return textView(node).toString(); }
     // The text without a copy, valid until the model is destroyed.
@@ -134,7 +150,6 @@ private:
     Node find(const QString &key, size_t hash) const;
     int insertPosition(Node parent, const QString &text) const;
     void sortPendingChildren();
-    int depthOf(Node node) const;
     QString shownText(Node node) const;
     const std::vector<Node> &childrenOf(Node node) const;
     std::vector<Node> &childrenOf(Node node);
@@ -148,6 +163,7 @@ private:
     NodeArray<quint8> tagKinds_;   // FieldValue::Kind
     NodeArray<quint64> tagValues_; // the number's bits, or the text's reference
     NodeArray<Node> parents_;
+    NodeArray<quint16> depths_; // levels from the top down to the node
     // Children of the nodes that have some: childLists_ holds an index into
     // lists_, or NoNode.
     NodeArray<qint32> childLists_;
