@@ -31,12 +31,17 @@ void appendText(QString &out, const FieldValue &value)
     }
 }
 
+Error nullKey()
+{
+    return Error(InvalidKey, QStringLiteral("Invalid key: the key is Null"));
+}
+
 // The key that a name and an id make, concat(name, id) as text, written into
 // `buffer`, which keeps its room from row to row.
 const QString &keyText(QString &buffer, const FieldValue &name, const FieldValue &id)
 {
     if (name.isNull() && id.isNull())
-        throw Error(InvalidKey, QStringLiteral("Invalid key: the key is Null"));
+        throw nullKey();
     buffer.truncate(0);
     appendText(buffer, name);
     appendText(buffer, id);
@@ -76,8 +81,15 @@ public:
     {
     }
 
+    struct Item
+    {
+        HierarchyRow row;
+        RowPlacer::Keys keys;
+        TreeModel::KeyLookahead parent;
+    };
+
     // The next row to place, or null once there is none.
-    const HierarchyRow *next()
+    const Item *next()
     {
         if (handedOut_)
             ++placed_;
@@ -88,31 +100,26 @@ public:
                 std::rethrow_exception(std::exchange(failure_, nullptr));
             return nullptr;
         }
-        return &ring_[placed_ % ring_.size()].row;
+        return &ring_[placed_ % ring_.size()];
     }
 
 private:
-    struct Pending
-    {
-        HierarchyRow row;
-        TreeModel::KeyLookahead parent;
-    };
     // How many rows after a row's lookup starts it takes each further step.
     static constexpr size_t stepDistance = 5;
 
     void readAhead()
     {
         while (more_ && read_ - placed_ < ring_.size()) {
-            Pending &pending = ring_[read_ % ring_.size()];
+            Item &item = ring_[read_ % ring_.size()];
             try {
-                more_ = rows_.next(pending.row);
+                more_ = rows_.next(item.row);
             } catch (...) {
                 failure_ = std::current_exception();
                 more_ = false;
             }
             if (!more_)
                 return;
-            pending.parent = placer_.startLookups(pending.row);
+            item.parent = placer_.prepare(item.row, item.keys);
             ++read_;
             if (read_ - placed_ > stepDistance)
                 tree_.continueLookup(ring_[(read_ - 1 - stepDistance) % ring_.size()].parent);
@@ -124,7 +131,7 @@ private:
     HierarchyRowSource &rows_;
     const TreeModel &tree_;
     RowPlacer &placer_;
-    std::array<Pending, 16> ring_;
+    std::array<Item, 16> ring_;
     size_t read_ = 0;   // rows read so far
     size_t placed_ = 0; // rows handed out and done with
     bool handedOut_ = false;
@@ -134,23 +141,35 @@ private:
 
 } // namespace
 
-TreeModel::KeyLookahead RowPlacer::startLookups(const HierarchyRow &row)
+RowPlacer::RowPlacer(TreeModel &tree, const HierarchyRules &rules)
+    : tree_(tree), rules_(rules), rootHash_(TreeModel::hashOfKey(rules.rootKey))
 {
-    if (!(row.name.isNull() && row.id.isNull()))
-        tree_.startLookup(keyText(lookaheadKey_, row.name, row.id));
-    // First-level rows have no parent; the root stays at hand.
-    if (row.parent.isNull() && row.parentId.isNull())
-        return {};
-    return tree_.startLookup(keyText(lookaheadKey_, row.parent, row.parentId));
 }
 
-void RowPlacer::place(const HierarchyRow &row)
+TreeModel::KeyLookahead RowPlacer::prepare(const HierarchyRow &row, Keys &keys)
 {
-    if (equals(row.level, rules_.firstLevel))
-        addNode(rules_.rootKey, row);
-    else if (rules_.isChild(row.level, row.parentLevel))
-        addNode(keyText(parentKey_, row.parent, row.parentId), row);
-    else if (isNotANumber(row.level))
+    keys.hasOwn = !(row.name.isNull() && row.id.isNull());
+    if (keys.hasOwn) {
+        keys.ownHash = TreeModel::hashOfKey(keyText(keys.own, row.name, row.id));
+        tree_.startLookup(keys.ownHash);
+    }
+    // First-level rows have no parent; the root stays at hand.
+    keys.hasParent = !(row.parent.isNull() && row.parentId.isNull());
+    if (!keys.hasParent)
+        return {};
+    keys.parentHash = TreeModel::hashOfKey(keyText(keys.parent, row.parent, row.parentId));
+    return tree_.startLookup(keys.parentHash);
+}
+
+void RowPlacer::place(const HierarchyRow &row, const Keys &keys)
+{
+    if (equals(row.level, rules_.firstLevel)) {
+        addNode(rules_.rootKey, rootHash_, row, keys);
+    } else if (rules_.isChild(row.level, row.parentLevel)) {
+        if (!keys.hasParent)
+            throw nullKey();
+        addNode(keys.parent, keys.parentHash, row, keys);
+    } else if (isNotANumber(row.level))
         // Without a parent level the child test cannot see this; the row
         // would vanish unnamed, and its children be blamed in its stead.
         throw Error(TypeMismatch, QStringLiteral("Type mismatch: the level \"%1\" is not a number")
@@ -174,10 +193,13 @@ QString RowPlacer::leftOut(const HierarchyRow &row, const Error &error)
     return error.description();
 }
 
-void RowPlacer::addNode(const QString &relativeKey, const HierarchyRow &row)
+void RowPlacer::addNode(const QString &relativeKey, size_t relativeHash, const HierarchyRow &row,
+                        const Keys &keys)
 {
-    const QString &key = keyText(ownKey_, row.name, row.id);
-    const TreeModel::Node node = tree_.addChild(relativeKey, key, row.name.toText(), 1);
+    if (!keys.hasOwn)
+        throw nullKey();
+    const TreeModel::Node node =
+        tree_.addChild(relativeKey, relativeHash, keys.own, keys.ownHash, row.name.toText(), 1);
     tree_.setTag(node, row.tag);
 }
 
@@ -199,12 +221,13 @@ BuildReport buildHierarchy(HierarchyRowSource &rows, TreeModel &tree, const Hier
 
     RowPlacer placer(tree, rules);
     ReadAhead ahead(rows, tree, placer);
-    while (const HierarchyRow *row = ahead.next()) {
+    while (const auto *item = ahead.next()) {
+        const HierarchyRow &row = item->row;
         try {
-            placer.place(*row);
+            placer.place(row, item->keys);
         } catch (const Error &error) {
-            report.skip({shown(row->name), shown(row->id),
-                         shown(concat(row->parent, row->parentId)), placer.leftOut(*row, error)});
+            report.skip({shown(row.name), shown(row.id), shown(concat(row.parent, row.parentId)),
+                         placer.leftOut(row, error)});
         }
     }
 

@@ -48,26 +48,41 @@ BuildReport buildHierarchy(HierarchyRowSource &rows, TreeModel &tree, const Hier
 class RowPlacer
 {
 public:
-    RowPlacer(TreeModel &tree, const HierarchyRules &rules) : tree_(tree), rules_(rules) {}
-    void place(const HierarchyRow &row);
-    // Starts loading what placing the row will read (see
-    // TreeModel::KeyLookahead): the index slot of its own key, which must
-    // be new, and the way to its parent node, which is returned to be
-    // carried further; nothing of that for a row without a parent.
-    TreeModel::KeyLookahead startLookups(const HierarchyRow &row);
+    // A row's own key and its parent's, with their hashes, made once for
+    // both the lookahead and the placing. A key whose name and id are both
+    // Null is missing.
+    struct Keys
+    {
+        QString own;
+        QString parent;
+        size_t ownHash = 0;
+        size_t parentHash = 0;
+        bool hasOwn = false;
+        bool hasParent = false;
+    };
+
+    RowPlacer(TreeModel &tree, const HierarchyRules &rules);
+    // Makes the row's keys and starts loading what placing the row will
+    // read (see TreeModel::KeyLookahead): the index slot of its own key,
+    // which must be new, and the way to its parent's node, which is
+    // returned to be carried further.
+    TreeModel::KeyLookahead prepare(const HierarchyRow &row, Keys &keys);
+    // Places the row, whose keys prepare() made.
+    void place(const HierarchyRow &row, const Keys &keys);
     // Notes a row that place() refused with `error`, and returns why it was
     // left out: a child whose parent was itself left out says so, rather
     // than that no node has its parent's key.
     QString leftOut(const HierarchyRow &row, const Error &error);
 
 private:
-    void addNode(const QString &relativeKey, const HierarchyRow &row);
+    void addNode(const QString &relativeKey, size_t relativeHash, const HierarchyRow &row,
+                 const Keys &keys);
 
     TreeModel &tree_;
     const HierarchyRules &rules_;
+    const size_t rootHash_;
     QString ownKey_;
     QString parentKey_;
-    QString lookaheadKey_;
     QSet<QString> leftOutKeys_; // keys of rows left out that no node holds
 };
 

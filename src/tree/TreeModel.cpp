@@ -34,11 +34,6 @@ TreeModel::Node nodeOfInternalId(quintptr id)
     return TreeModel::Node(quint64(id) * idGather - 1);
 }
 
-size_t hashOf(QStringView key)
-{
-    return qHash(key, 0);
-}
-
 const std::vector<TreeModel::Node> noChildren;
 
 constexpr size_t smallestList = 24 / sizeof(TreeModel::Node);
@@ -70,19 +65,30 @@ void TreeModel::endBulkInsertion()
     }
 }
 
+size_t TreeModel::hashOfKey(QStringView key)
+{
+    return qHash(key, 0);
+}
+
 TreeModel::Node TreeModel::addRoot(const QString &key, const QString &text, int image)
 {
-    return insert(NoNode, key, hashOf(key), text, image);
+    return insert(NoNode, key, hashOfKey(key), text, image);
 }
 
 TreeModel::Node TreeModel::addChild(const QString &relativeKey, const QString &key,
                                     const QString &text, int image)
 {
+    return addChild(relativeKey, hashOfKey(relativeKey), key, hashOfKey(key), text, image);
+}
+
+TreeModel::Node TreeModel::addChild(const QString &relativeKey, size_t relativeHash,
+                                    const QString &key, size_t keyHash, const QString &text,
+                                    int image)
+{
     // The new key's slot is needed once the relative is found: both slots are
     // then on their way together.
-    const size_t keyHash = hashOf(key);
     byKey_.prefetch(keyHash);
-    const Node relative = find(relativeKey);
+    const Node relative = find(relativeKey, relativeHash);
     if (relative == NoNode)
         throw Error(
             RelativeNotFound,
@@ -189,14 +195,13 @@ TreeModel::Node TreeModel::item(const QString &key) const
 
 TreeModel::Node TreeModel::find(const QString &key) const
 {
-    return find(key, hashOf(key));
+    return find(key, hashOfKey(key));
 }
 
-TreeModel::KeyLookahead TreeModel::startLookup(QStringView key) const
+TreeModel::KeyLookahead TreeModel::startLookup(size_t keyHash) const
 {
-    const size_t hash = hashOf(key);
-    byKey_.prefetch(hash);
-    return {hash, NoNode, true};
+    byKey_.prefetch(keyHash);
+    return {keyHash, NoNode, true};
 }
 
 void TreeModel::continueLookup(KeyLookahead &lookahead) const

@@ -66,6 +66,11 @@ public:
     Node addRoot(const QString &key, const QString &text, int image = NoImage);
     Node addChild(const QString &relativeKey, const QString &key, const QString &text,
                   int image = NoImage);
+    // The same with the keys' hashes (hashOfKey) already made, for a caller
+    // that uses them more than once.
+    Node addChild(const QString &relativeKey, size_t relativeHash, const QString &key,
+                  size_t keyHash, const QString &text, int image = NoImage);
+    static size_t hashOfKey(QStringView key);
 
     // The node with this key; item() raises NoSuchNode, find() gives NoNode.
     Node item(const QString &key) const;
@@ -83,7 +88,7 @@ public:
         Node candidate = NoNode;
         bool started = false;
     };
-    KeyLookahead startLookup(QStringView key) const;
+    KeyLookahead startLookup(size_t keyHash) const;
     void continueLookup(KeyLookahead &lookahead) const;
     void finishLookup(const KeyLookahead &lookahead) const;
 
