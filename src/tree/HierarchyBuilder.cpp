@@ -198,8 +198,12 @@ void RowPlacer::addNode(const QString &relativeKey, size_t relativeHash, const H
 {
     if (!keys.hasOwn)
         throw nullKey();
+    // A text name is passed as it stands; any other is spelt out first.
+    const bool textName = row.name.kind() == FieldValue::Kind::Text;
+    const QString spelt = textName ? QString() : row.name.toText();
     const TreeModel::Node node =
-        tree_.addChild(relativeKey, relativeHash, keys.own, keys.ownHash, row.name.toText(), 1);
+        tree_.addChild(relativeKey, relativeHash, keys.own, keys.ownHash,
+                       textName ? row.name.textView() : QStringView(spelt), 1);
     tree_.setTag(node, row.tag);
 }
 

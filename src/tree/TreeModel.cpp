@@ -82,8 +82,7 @@ TreeModel::Node TreeModel::addChild(const QString &relativeKey, const QString &k
 }
 
 TreeModel::Node TreeModel::addChild(const QString &relativeKey, size_t relativeHash,
-                                    const QString &key, size_t keyHash, const QString &text,
-                                    int image)
+                                    const QString &key, size_t keyHash, QStringView text, int image)
 {
     // The new key's slot is needed once the relative is found: both slots are
     // then on their way together.
@@ -96,8 +95,8 @@ TreeModel::Node TreeModel::addChild(const QString &relativeKey, size_t relativeH
     return insert(relative, key, keyHash, text, image);
 }
 
-TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHash,
-                                  const QString &text, int image)
+TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHash, QStringView text,
+                                  int image)
 {
     if (key.isEmpty())
         throw Error(InvalidKey, QStringLiteral("Invalid key: a node needs a key"));
@@ -154,13 +153,13 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHas
 
 // Arrival order, or for a parent that sorts its children the place after
 // every sibling whose text is not greater, ignoring case.
-int TreeModel::insertPosition(Node parent, const QString &text) const
+int TreeModel::insertPosition(Node parent, QStringView text) const
 {
     const auto &siblings = childrenOf(parent);
     if (parent == NoNode || !isSorted(parent))
         return int(siblings.size());
     const auto place = std::upper_bound(
-        siblings.begin(), siblings.end(), text, [this](const QString &value, Node sibling) {
+        siblings.begin(), siblings.end(), text, [this](QStringView value, Node sibling) {
             return QAnyStringView::compare(value, textView(sibling), Qt::CaseInsensitive) < 0;
         });
     return int(place - siblings.begin());
@@ -305,7 +304,7 @@ void TreeModel::setTag(Node node, const FieldValue &tag)
         break;
     }
     case FieldValue::Kind::Text:
-        value = tagTexts_.add(tag.toText());
+        value = tagTexts_.add(tag.textView());
         break;
     }
     tagKinds_.at(size_t(node)) = quint8(tag.kind());

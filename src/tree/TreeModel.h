@@ -69,7 +69,7 @@ public:
     // The same with the keys' hashes (hashOfKey) already made, for a caller
     // that uses them more than once.
     Node addChild(const QString &relativeKey, size_t relativeHash, const QString &key,
-                  size_t keyHash, const QString &text, int image = NoImage);
+                  size_t keyHash, QStringView text, int image = NoImage);
     static size_t hashOfKey(QStringView key);
 
     // The node with this key; item() raises NoSuchNode, find() gives NoNode.
@@ -151,9 +151,9 @@ private:
         size_t firstAppended;
     };
 
-    Node insert(Node parent, const QString &key, size_t keyHash, const QString &text, int image);
+    Node insert(Node parent, const QString &key, size_t keyHash, QStringView text, int image);
     Node find(const QString &key, size_t hash) const;
-    int insertPosition(Node parent, const QString &text) const;
+    int insertPosition(Node parent, QStringView text) const;
     void sortPendingChildren();
     QString shownText(Node node) const;
     const std::vector<Node> &childrenOf(Node node) const;
