@@ -141,8 +141,8 @@ signals:
     void expandedChanged(const QModelIndex &index, bool expanded);
 
 private:
-    // One element a node; large ones live in huge pages.
-    template<typename T> using NodeArray = std::vector<T, HugePageAllocator<T>>;
+    // One element a node.
+    template<typename T> using NodeArray = std::vector<T>;
 
     enum Flag : quint8 { ExpandedFlag = 1, SortedFlag = 2, PendingSortFlag = 4 };
     struct PendingSort
