@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HierarchyBuilder.h"
 
+#include "RowReadAhead.h"
 #include "TreeModel.h"
 
 #include "data/Error.h"
 #include "data/NumberText.h"
 #include "data/Recordset.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
-#include <exception>
 #include <iterator>
 
 namespace kestrelon {
@@ -66,78 +65,6 @@ bool isNotANumber(const FieldValue &level)
         return !parseNumber(level.textView());
     }
 }
-
-// Rows read some way ahead of the one being placed. Placing a row waits for
-// memory several times, above all to find its parent; for a million rows
-// those waits add up to a large part of the build. Ahead of its turn, each
-// row's lookups are started and then carried a step further as it comes
-// closer, so that the loads overlap. A failure of the source still comes
-// after every row read before it.
-class ReadAhead
-{
-public:
-    ReadAhead(HierarchyRowSource &rows, const TreeModel &tree, RowPlacer &placer)
-        : rows_(rows), tree_(tree), placer_(placer)
-    {
-    }
-
-    struct Item
-    {
-        HierarchyRow row;
-        RowPlacer::Keys keys;
-        TreeModel::KeyLookahead parent;
-    };
-
-    // The next row to place, or null once there is none.
-    const Item *next()
-    {
-        if (handedOut_)
-            ++placed_;
-        handedOut_ = true;
-        readAhead();
-        if (placed_ == read_) {
-            if (failure_)
-                std::rethrow_exception(std::exchange(failure_, nullptr));
-            return nullptr;
-        }
-        return &ring_[placed_ % ring_.size()];
-    }
-
-private:
-    // How many rows after a row's lookup starts it takes each further step.
-    static constexpr size_t stepDistance = 5;
-
-    void readAhead()
-    {
-        while (more_ && read_ - placed_ < ring_.size()) {
-            Item &item = ring_[read_ % ring_.size()];
-            try {
-                more_ = rows_.next(item.row);
-            } catch (...) {
-                failure_ = std::current_exception();
-                more_ = false;
-            }
-            if (!more_)
-                return;
-            item.parent = placer_.prepare(item.row, item.keys);
-            ++read_;
-            if (read_ - placed_ > stepDistance)
-                tree_.continueLookup(ring_[(read_ - 1 - stepDistance) % ring_.size()].parent);
-            if (read_ - placed_ > 2 * stepDistance)
-                tree_.finishLookup(ring_[(read_ - 1 - 2 * stepDistance) % ring_.size()].parent);
-        }
-    }
-
-    HierarchyRowSource &rows_;
-    const TreeModel &tree_;
-    RowPlacer &placer_;
-    std::array<Item, 16> ring_;
-    size_t read_ = 0;   // rows read so far
-    size_t placed_ = 0; // rows handed out and done with
-    bool handedOut_ = false;
-    bool more_ = true;
-    std::exception_ptr failure_;
-};
 
 } // namespace
 
@@ -224,7 +151,7 @@ BuildReport buildHierarchy(HierarchyRowSource &rows, TreeModel &tree, const Hier
         tree.setSorted(tree.item(rules.rootKey), true);
 
     RowPlacer placer(tree, rules);
-    ReadAhead ahead(rows, tree, placer);
+    RowReadAhead ahead(rows, tree, placer);
     while (const auto *item = ahead.next()) {
         const HierarchyRow &row = item->row;
         try {
