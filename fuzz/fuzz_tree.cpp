@@ -113,12 +113,14 @@ void placeRows(FuzzedDataProvider &data, TreeModel &tree, const HierarchyRules &
     tree.setExpanded(tree.item(rules.rootKey), true);
     tree.setSorted(tree.item(rules.rootKey), rules.sortsFirstLevel);
     RowPlacer placer(tree, rules);
+    RowPlacer::Keys keys;
     const int rows = data.ConsumeIntegralInRange(0, 24);
     for (int i = 0; i < rows && data.remaining_bytes() > 0; ++i) {
         const HierarchyRow row = fuzzedRow(data, levelStep);
         const int before = tree.nodeCount();
         try {
-            placer.place(row);
+            placer.prepare(row, keys);
+            placer.place(row, keys);
         } catch (const Error &error) {
             FUZZ_CHECK(error.number() >= OdbcCallFailed && error.number() <= UnexpectedFailure);
             FUZZ_CHECK(tree.nodeCount() == before);
