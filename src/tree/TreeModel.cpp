@@ -78,15 +78,16 @@ TreeModel::Node TreeModel::addRoot(const QString &key, const QString &text, int 
 TreeModel::Node TreeModel::addChild(const QString &relativeKey, const QString &key,
                                     const QString &text, int image)
 {
-    return addChild(relativeKey, hashOfKey(relativeKey), key, hashOfKey(key), text, image);
+    // The new key's slot is needed once the relative is found: both slots are
+    // then on their way together.
+    const size_t keyHash = hashOfKey(key);
+    byKey_.prefetch(keyHash);
+    return addChild(relativeKey, hashOfKey(relativeKey), key, keyHash, text, image);
 }
 
 TreeModel::Node TreeModel::addChild(const QString &relativeKey, size_t relativeHash,
                                     const QString &key, size_t keyHash, QStringView text, int image)
 {
-    // The new key's slot is needed once the relative is found: both slots are
-    // then on their way together.
-    byKey_.prefetch(keyHash);
     const Node relative = find(relativeKey, relativeHash);
     if (relative == NoNode)
         throw Error(

@@ -67,7 +67,8 @@ public:
     Node addChild(const QString &relativeKey, const QString &key, const QString &text,
                   int image = NoImage);
     // The same with the keys' hashes (hashOfKey) already made, for a caller
-    // that uses them more than once.
+    // that uses them more than once and has started loading the new key's
+    // index slot itself (startLookup).
     Node addChild(const QString &relativeKey, size_t relativeHash, const QString &key,
                   size_t keyHash, QStringView text, int image = NoImage);
     static size_t hashOfKey(QStringView key);
