@@ -18,9 +18,14 @@ Database::Database(std::shared_ptr<Workspace> workspace, Connection connection,
       sockets_(std::move(connection.sockets)), name_(std::move(dataSourceName)),
       secret_(std::move(secret))
 {
-    canceller_ = StatementCanceller::forConnection(handle(), runsOnSqlite());
+    takeUp(handle());
+}
+
+void Database::takeUp(SQLHDBC connection)
+{
+    canceller_ = StatementCanceller::forConnection(connection, runsOnSqlite());
     if (runsOnSqlite())
-        letSqliteSortInParallel(handle());
+        letSqliteSortInParallel(connection);
 }
 
 SQLHSTMT Database::allocateStatement(const odbc::Handle &connection) const
@@ -41,9 +46,7 @@ void Database::replaceLost(const odbc::Handle &lost)
         return;
     Connection fresh = workspace_->connect(name_);
     // The old spare statement goes before its connection may.
-    canceller_ = StatementCanceller::forConnection(fresh.handle->get(), runsOnSqlite());
-    if (runsOnSqlite())
-        letSqliteSortInParallel(fresh.handle->get());
+    takeUp(fresh.handle->get());
     connection_ = std::move(fresh.handle);
     sockets_ = std::move(fresh.sockets);
 }

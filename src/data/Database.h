@@ -116,6 +116,9 @@ public:
     }
 
 private:
+    // Readies a new connection to this data source: where a cancel goes,
+    // and how SQLite sorts.
+    void takeUp(SQLHDBC connection);
     bool runsOnSqlite();
     // The row set's name as a query sends it; the name as given when the
     // catalogue cannot say.
