@@ -9,6 +9,7 @@
 #include "data/Workspace.h"
 
 #include <QTest>
+#include <limits>
 
 using namespace kestrelon;
 using namespace testsupport;
@@ -65,14 +66,27 @@ QVariant note(int i)
     return i % 101 == 0 ? longText(i, 1000) : QStringLiteral("note %1").arg(i);
 }
 
+// Whole numbers out to both ends of 64 bits, which a column of an integer
+// type may hand over as such rather than as digits.
+QVariant big(int i)
+{
+    if (i % 5 == 0)
+        return {};
+    if (i == 2)
+        return std::numeric_limits<qint64>::min();
+    if (i == 4)
+        return std::numeric_limits<qint64>::max();
+    return qint64(i % 2 ? -1 : 1) * i * 4611686018427387;
+}
+
 FieldValue valueOf(const QVariant &v)
 {
     if (v.isNull())
         return FieldValue::null();
     if (v.typeId() == QMetaType::Double)
         return FieldValue::fractional(v.toDouble());
-    if (v.typeId() == QMetaType::Int)
-        return FieldValue::whole(v.toInt());
+    if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong)
+        return FieldValue::whole(v.toLongLong());
     return FieldValue::text(v.toString());
 }
 
@@ -81,10 +95,10 @@ QString insertRows(const QString &table)
 {
     QStringList rows;
     for (int i = 1; i <= rowCount; ++i)
-        rows << QStringLiteral("(%1, %2, %3, %4)")
+        rows << QStringLiteral("(%1, %2, %3, %4, %5)")
                     .arg(i)
                     .arg(sqlite::literal(name(i)), sqlite::literal(amount(i)),
-                         sqlite::literal(note(i)));
+                         sqlite::literal(note(i)), sqlite::literal(big(i)));
     return QStringLiteral("INSERT INTO %1 VALUES %2").arg(table, rows.join(u','));
 }
 
@@ -140,7 +154,7 @@ private slots:
             const QString table = QStringLiteral(
                 "DROP VIEW IF EXISTS blocks; DROP TABLE IF EXISTS blocks_t;"
                 "CREATE TABLE blocks_t (id INTEGER, name TEXT, amount DOUBLE PRECISION, note "
-                "TEXT);");
+                "TEXT, big BIGINT);");
             QCOMPARE(postgres::run("kestrelon",
                                    table + insertRows("blocks_t") +
                                        QStringLiteral(";CREATE VIEW blocks AS SELECT * FROM "
@@ -153,7 +167,8 @@ private slots:
             ini += mariadbDataSource().replace("[ds_hier]", "[ds_mariadb]");
             const QString table = QStringLiteral(
                 "DROP VIEW IF EXISTS blocks; DROP TABLE IF EXISTS blocks_t;"
-                "CREATE TABLE blocks_t (id INTEGER, name TEXT, amount DOUBLE, note TEXT);");
+                "CREATE TABLE blocks_t (id INTEGER, name TEXT, amount DOUBLE, note TEXT, "
+                "big BIGINT);");
             QCOMPARE(
                 mariadb::run("kestrelon",
                              table + insertRows("blocks_t") +
@@ -167,7 +182,7 @@ private slots:
         sqlite::create(
             sqliteFile(),
             {QStringLiteral("CREATE TABLE blocks_t (id INTEGER, name TEXT, amount REAL, "
-                            "note TEXT)"),
+                            "note TEXT, big BIGINT)"),
              insertRows("blocks_t"),
              QStringLiteral("CREATE VIEW blocks AS SELECT * FROM blocks_t ORDER BY id"),
              QStringLiteral(
@@ -193,13 +208,14 @@ private slots:
         const int nameColumn = rows->fieldIndex("name");
         const int amountColumn = rows->fieldIndex("amount");
         const int noteColumn = rows->fieldIndex("note");
+        const int bigColumn = rows->fieldIndex("big");
         int i = 0;
         FieldValue previous; // a value kept must not change as the cursor moves on
         for (; !rows->eof(); rows->moveNext()) {
             ++i;
             // A cell handed over as the bytes of its buffer makes the value
             // a read of it gives.
-            for (const int column : {id, nameColumn, amountColumn}) {
+            for (const int column : {id, nameColumn, amountColumn, bigColumn}) {
                 if (const auto raw = rows->rawCell(column))
                     QCOMPARE(kestrelon::valueOf(*raw), rows->value(column));
             }
@@ -211,6 +227,7 @@ private slots:
             // A second read of the same cell gives the same value.
             QCOMPARE(rows->value(nameColumn), valueOf(name(i)));
             QVERIFY(sameNumber(rows->value(amountColumn), valueOf(amount(i))));
+            QCOMPARE(rows->value(bigColumn), valueOf(big(i)));
             if (i >= noteFrom)
                 QCOMPARE(rows->value(noteColumn), valueOf(note(i)));
             if (i == 2)

@@ -8,7 +8,12 @@
 #include "SqliteSorting.h"
 #include "Workspace.h"
 
+#include <iterator>
 #include <sqlext.h>
+
+#ifndef Q_OS_WIN
+#include <langinfo.h>
+#endif
 
 namespace kestrelon {
 
@@ -100,16 +105,31 @@ QString Database::quotedIdentifier(const QString &name) const
     return catalogue::quotedIdentifier(handle(), name);
 }
 
+namespace {
+
+QString infoText(SQLHDBC connection, SQLUSMALLINT item)
+{
+    SQLWCHAR text[128] = {};
+    SQLSMALLINT bytes = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(connection, item, text, sizeof text, &bytes)))
+        return {};
+    return odbc::fromWide(text, qMin<qsizetype>(bytes / 2, qsizetype(std::size(text)) - 1));
+}
+
+} // namespace
+
 QString Database::systemName()
 {
-    if (!systemName_) {
-        SQLWCHAR name[128] = {};
-        SQLSMALLINT bytes = 0;
-        systemName_ = SQL_SUCCEEDED(SQLGetInfoW(handle(), SQL_DBMS_NAME, name, sizeof name, &bytes))
-                          ? odbc::fromWide(name, qMin<qsizetype>(bytes / 2, 127))
-                          : QString();
-    }
+    if (!systemName_)
+        systemName_ = infoText(handle(), SQL_DBMS_NAME);
     return *systemName_;
+}
+
+QString Database::driverName()
+{
+    if (!driverName_)
+        driverName_ = infoText(handle(), SQL_DRIVER_NAME);
+    return *driverName_;
 }
 
 bool Database::runsOnSqlite()
@@ -122,7 +142,11 @@ bool Database::singleByteTextIsUtf8()
 #ifdef Q_OS_WIN
     return false;
 #else
-    return runsOnSqlite();
+    // psqlODBC's Unicode driver talks UTF-8 with the server, and passes that
+    // on unconverted when the program's own character set is UTF-8 too.
+    const bool utf8Locale = QByteArrayView(nl_langinfo(CODESET)) == "UTF-8";
+    return runsOnSqlite() ||
+           (utf8Locale && driverName().startsWith(QLatin1String("psqlodbcw"), Qt::CaseInsensitive));
 #endif
 }
 

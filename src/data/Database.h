@@ -93,10 +93,19 @@ public:
     // The product name of the data source's database system ("SQLite",
     // "PostgreSQL", ...), empty when the driver does not say.
     QString systemName();
+    // The file name of the ODBC driver ("psqlodbcw.so", ...), empty when it
+    // does not say.
+    QString driverName();
     // Whether the driver hands over single-byte text as UTF-8, unchanged:
     // the SQLite driver keeps its text so (on Windows it converts it to the
-    // ANSI code page). Other drivers convert it to a locale's encoding.
+    // ANSI code page), and so does psqlODBC's Unicode driver where the
+    // program's character set is UTF-8. Other drivers convert it to a
+    // locale's encoding.
     bool singleByteTextIsUtf8();
+    // Whether every value of a column is of the column's declared type.
+    // SQLite's declared types only suggest one: an INTEGER column may hold
+    // 1.5 or "x".
+    bool keepsDeclaredTypes() { return !runsOnSqlite(); }
 
     // Whether the data source's catalogue lists a table or view of this name
     // that this login can read. Names compare without regard to case; the
@@ -136,6 +145,7 @@ private:
     QString secret_;
     QHash<QString, QString> resolved_;
     std::optional<QString> systemName_;
+    std::optional<QString> driverName_;
     Interruption interruption_;
 };
 

@@ -35,15 +35,9 @@ SQLULEN blockCapacityFor(SQLUINTEGER extensions)
 // longer than its buffer reads past the driver's own memory, one cut inside
 // a character fails the fetch, and a row with a cut value is marked failed.
 // Its cursors read every cell on its own, a row a fetch.
-bool bindsTextBadly(SQLHDBC connection)
+bool bindsTextBadly(const QString &driverName)
 {
-    SQLWCHAR name[64] = {};
-    SQLSMALLINT length = 0;
-    if (!SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DRIVER_NAME, name, sizeof name, &length)))
-        return false;
-    const QString driver =
-        odbc::fromWide(name, qMin<qsizetype>(length / 2, qsizetype(std::size(name)) - 1));
-    return driver.contains(QLatin1String("maodbc"), Qt::CaseInsensitive);
+    return driverName.contains(QLatin1String("maodbc"), Qt::CaseInsensitive);
 }
 
 constexpr size_t initialTextUnits = 256;
@@ -67,7 +61,7 @@ Recordset::Recordset(std::shared_ptr<Database> database, QString statement, QStr
     if (type == CursorType::Rewindable)
         askToScroll();
     else
-        blockCapacity_ = bindsTextBadly(connection_->get()) ? 0 : blockCapacityFor(extensions);
+        blockCapacity_ = bindsTextBadly(database_->driverName()) ? 0 : blockCapacityFor(extensions);
     execute();
     describeColumns();
     fetch(SQL_FETCH_NEXT);
@@ -149,6 +143,14 @@ void Recordset::closeCursor()
     open_ = false;
 }
 
+bool Recordset::isSigned(SQLUSMALLINT column) const
+{
+    SQLLEN answer = SQL_TRUE;
+    return SQL_SUCCEEDED(SQLColAttributeW(statement_.get(), column, SQL_DESC_UNSIGNED, nullptr, 0,
+                                          nullptr, &answer)) &&
+           answer == SQL_FALSE;
+}
+
 void Recordset::describeColumns()
 {
     SQLSMALLINT count = 0;
@@ -173,11 +175,17 @@ void Recordset::describeColumns()
         case SQL_WLONGVARCHAR:
             column.characters = true;
             break;
-        case SQL_BIT:
         case SQL_TINYINT:
         case SQL_SMALLINT:
         case SQL_INTEGER:
+            column.fitsSigned64 = true;
+            column.kind = ColumnKind::Whole;
+            break;
         case SQL_BIGINT:
+            column.fitsSigned64 = isSigned(SQLUSMALLINT(i));
+            column.kind = ColumnKind::Whole;
+            break;
+        case SQL_BIT:
             column.kind = ColumnKind::Whole;
             break;
         case SQL_REAL:
@@ -242,10 +250,11 @@ void Recordset::moveNext()
 // on it are bound.
 void Recordset::startBlocks()
 {
+    const bool typesHold = database_->keepsDeclaredTypes();
     std::vector<ColumnKind> kinds;
     kinds.reserve(columns_.size());
     for (const Column &column : columns_)
-        kinds.push_back(column.kind);
+        kinds.push_back(typesHold && column.fitsSigned64 ? ColumnKind::Integer : column.kind);
     const auto textForm =
         database_->singleByteTextIsUtf8() ? RowBlock::TextForm::Utf8 : RowBlock::TextForm::Utf16;
     block_ =

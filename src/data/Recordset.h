@@ -79,6 +79,7 @@ private:
         QString name;
         ColumnKind kind;
         bool characters;
+        bool fitsSigned64 = false; // an integer type no wider than 64 signed bits
     };
 
     void askToScroll();
@@ -88,6 +89,8 @@ private:
     void moveToCurrentConnection();
     void closeCursor();
     void describeColumns();
+    // Whether the driver says the column's numbers have a sign.
+    bool isSigned(SQLUSMALLINT column) const;
     void fetch(SQLSMALLINT orientation);
     void startBlocks();
     void nextBlockRow();

@@ -14,6 +14,9 @@ namespace {
 
 // Set before each fetch: a row the driver leaves untouched was not delivered.
 constexpr SQLUSMALLINT notDelivered = SQL_ROW_NOROW;
+// Set before each fetch in integer columns: a driver that leaves a cell's
+// length unwritten has its cell read through it instead.
+constexpr SQLLEN lengthUnwritten = -1000;
 
 } // namespace
 
@@ -61,6 +64,11 @@ FieldValue valueOf(const RawCell &cell)
         break;
     case RawCell::Form::Number:
         return numberCell(cell.bytes);
+    case RawCell::Form::Integer: {
+        SQLBIGINT number = 0;
+        std::memcpy(&number, data, sizeof number);
+        return FieldValue::whole(qint64(number));
+    }
     case RawCell::Form::Ascii:
         return FieldValue::text(QString::fromLatin1(data, size));
     case RawCell::Form::Utf16:
@@ -99,23 +107,28 @@ bool RowBlock::bindBuffers(int column)
                                  : qMin(2 * c.cellBytes / unitBytes(), largestTextUnits);
         c.cellBytes = units * unitBytes();
     } else {
-        c.cellBytes = numberTextBytes;
+        c.cellBytes = c.kind == ColumnKind::Integer ? SQLLEN(sizeof(SQLBIGINT)) : numberTextBytes;
     }
     c.data.assign(capacity_ * SQLULEN(c.cellBytes), 0);
     c.sizes.assign(capacity_, SQL_NULL_DATA);
     c.widen = false;
     const bool wide = c.kind == ColumnKind::Text && textForm_ == TextForm::Utf16;
-    c.bound = SQL_SUCCEEDED(SQLBindCol(statement_, SQLUSMALLINT(column + 1),
-                                       wide ? SQL_C_WCHAR : SQL_C_CHAR, c.data.data(), c.cellBytes,
-                                       c.sizes.data()));
+    const SQLSMALLINT type = c.kind == ColumnKind::Integer ? SQL_C_SBIGINT
+                             : wide                        ? SQL_C_WCHAR
+                                                           : SQL_C_CHAR;
+    c.bound = SQL_SUCCEEDED(SQLBindCol(statement_, SQLUSMALLINT(column + 1), type, c.data.data(),
+                                       c.cellBytes, c.sizes.data()));
     return c.bound;
 }
 
 SQLRETURN RowBlock::fetch()
 {
     for (size_t i = 0; i < columns_.size(); ++i) {
-        if (columns_[i].bound && columns_[i].widen)
+        Column &c = columns_[i];
+        if (c.bound && c.widen)
             bindBuffers(int(i));
+        if (c.bound && c.kind == ColumnKind::Integer)
+            std::fill(c.sizes.begin(), c.sizes.end(), lengthUnwritten);
     }
     std::fill(rowStatus_.begin(), rowStatus_.end(), notDelivered);
     rowCount_ = 0;
@@ -166,6 +179,11 @@ std::optional<RawCell> RowBlock::raw(int column, SQLULEN row) const
     if (size < 0)
         return std::nullopt;
     const std::string_view bytes(c.data.data() + row * SQLULEN(c.cellBytes), size_t(size));
+    if (c.kind == ColumnKind::Integer) {
+        if (!isWhole(c, size))
+            return std::nullopt;
+        return RawCell{RawCell::Form::Integer, bytes};
+    }
     if (c.kind != ColumnKind::Text) {
         if (size >= c.cellBytes || !isAscii(bytes))
             return std::nullopt;
@@ -195,7 +213,7 @@ bool RowBlock::isOnlyRowWith(int column, SQLULEN row) const
     const Column &c = columns_[size_t(column)];
     const auto cell = [&](SQLULEN r) { return c.data.data() + r * SQLULEN(c.cellBytes); };
     const SQLLEN size = c.sizes[row];
-    if (size < 0 || size >= c.cellBytes)
+    if (!isWhole(c, size))
         return false;
     for (SQLULEN other = 0; other < rowCount_; ++other) {
         if (other != row && c.sizes[other] == size &&
@@ -203,6 +221,12 @@ bool RowBlock::isOnlyRowWith(int column, SQLULEN row) const
             return false;
     }
     return true;
+}
+
+bool RowBlock::isWhole(const Column &c, SQLLEN size)
+{
+    // A number or text cell that fills its buffer may have been cut short.
+    return c.kind == ColumnKind::Integer ? size == c.cellBytes : size >= 0 && size < c.cellBytes;
 }
 
 } // namespace kestrelon

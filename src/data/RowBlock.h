@@ -12,9 +12,11 @@
 namespace kestrelon {
 
 // What a column's declared type says its values are: numbers (whole or
-// fractional) or text. Number cells are read as text either way and take
-// the kind their own text spells.
-enum class ColumnKind { Whole, Fractional, Text };
+// fractional) or text. Number cells are read as text and take the kind their
+// own text spells, except in a column of a signed 64-bit integer type (or a
+// narrower one) whose database holds every value to that type: those are
+// bound as such, which spares the driver and the program the digits.
+enum class ColumnKind { Whole, Fractional, Text, Integer };
 
 // A cell of a number column, from the text the driver holds for it, read by
 // the program's own number rule: a driver's own conversion may cut a value
@@ -32,7 +34,7 @@ FieldValue numberCell(std::string_view ascii);
 // ASCII, which may not be UTF-8.
 struct RawCell
 {
-    enum class Form : quint8 { Null, Number, Ascii, Utf16 };
+    enum class Form : quint8 { Null, Number, Ascii, Utf16, Integer };
     Form form;
     std::string_view bytes;
 };
@@ -102,6 +104,8 @@ private:
     };
 
     bool bindBuffers(int column);
+    // Whether the driver left the cell's bytes whole in its buffer.
+    static bool isWhole(const Column &c, SQLLEN size);
     // The bytes of one unit of bound text, the terminating zero's too.
     SQLLEN unitBytes() const { return textForm_ == TextForm::Utf8 ? 1 : SQLLEN(sizeof(SQLWCHAR)); }
     static FieldValue utf8Value(Column &c, const char *cell, SQLLEN size, bool &whole);
