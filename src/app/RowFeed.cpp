@@ -98,15 +98,22 @@ bool RowFeed::pushBlock(Block &block)
 {
     // The next rows are most likely much like these.
     const size_t bytes = block.byteCount();
+    bool spare = false;
     {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return stopping_ || blocks_.size() < queuedBlocks; });
         if (stopping_)
             return false;
         blocks_.push_back(std::move(block));
+        spare = !spares_.empty();
+        if (spare) {
+            block = std::move(spares_.back());
+            spares_.pop_back();
+        }
     }
     changed_.notify_all();
-    block = Block(blockRows, bytes + bytes / 8);
+    if (!spare)
+        block = Block(blockRows, bytes + bytes / 8);
     return true;
 }
 
@@ -139,6 +146,8 @@ bool RowFeed::next(HierarchyRow &row)
             failure_.reset();
             throw failure;
         }
+        current_.clear();
+        spares_.push_back(std::move(current_));
         current_ = std::move(blocks_.front());
         blocks_.pop_front();
         taken_ = 0;

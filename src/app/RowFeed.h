@@ -67,6 +67,10 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Block> blocks_;
+    // Blocks the builder is done with, for the reader to fill again: their
+    // memory stays with the feed rather than going back and forth between
+    // the two threads' heaps.
+    std::vector<Block> spares_;
     bool opened_ = false;
     bool finished_ = false;
     bool stopping_ = false;

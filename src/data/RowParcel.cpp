@@ -41,6 +41,13 @@ void RowParcel::fill(const Cell &cell, FieldValue &out)
         out = valueOf(RawCell{cell.form, std::string_view(bytes, cell.size)});
 }
 
+void RowParcel::clear()
+{
+    cells_.clear();
+    bytes_.clear();
+    values_.clear();
+}
+
 void RowParcel::take(size_t row, HierarchyRow &out)
 {
     const Cell *cell = cells_.data() + row * cellsPerRow;

@@ -34,6 +34,8 @@ public:
     size_t byteCount() const { return bytes_.size(); }
     // Puts the values of row `row` into `out`; each row is taken once.
     void take(size_t row, HierarchyRow &out);
+    // Empties the parcel for more rows, keeping its memory.
+    void clear();
 
 private:
     struct Cell
