@@ -22,9 +22,13 @@ constexpr SQLLEN lengthUnwritten = -1000;
 
 namespace {
 
+// No early exit: the loop then compiles to a few vector instructions.
 bool isAscii(std::string_view text)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
+    uchar bits = 0;
+    for (const char c : text)
+        bits |= uchar(c);
+    return bits < 0x80;
 }
 
 } // namespace
@@ -193,9 +197,25 @@ std::optional<RawCell> RowBlock::raw(int column, SQLULEN row) const
         return std::nullopt;
     if (textForm_ == TextForm::Utf16)
         return RawCell{RawCell::Form::Utf16, bytes};
-    if (!isAscii(bytes))
+    if (isAscii(bytes))
+        return RawCell{RawCell::Form::Ascii, bytes};
+    return decodedUtf8(c, bytes);
+}
+
+// The characters of UTF-8 beyond ASCII, decoded as value() decodes them but
+// into the column's own buffer rather than a new string each.
+std::optional<RawCell> RowBlock::decodedUtf8(const Column &c, std::string_view bytes)
+{
+    c.decoder.resetState();
+    c.decoded.resize(size_t(c.decoder.requiredSpace(qsizetype(bytes.size()))));
+    const QChar *start = reinterpret_cast<QChar *>(c.decoded.data());
+    const QChar *end =
+        c.decoder.appendToBuffer(reinterpret_cast<QChar *>(c.decoded.data()),
+                                 QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    if (c.decoder.hasError())
         return std::nullopt;
-    return RawCell{RawCell::Form::Ascii, bytes};
+    return RawCell{RawCell::Form::Utf16, std::string_view(reinterpret_cast<const char *>(start),
+                                                          size_t(end - start) * sizeof(char16_t))};
 }
 
 // Bytes that are not UTF-8 are left to the driver to read, so that a cell

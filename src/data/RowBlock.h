@@ -81,7 +81,8 @@ public:
 
     // The value of a bound cell; false in `whole` when the text was cut short.
     FieldValue value(int column, SQLULEN row, bool &whole);
-    // The bytes of a bound cell, valid until the next fetch; nothing when
+    // The bytes of a bound cell, valid until the next fetch (UTF-8 beyond
+    // ASCII comes decoded, valid until the column's next cell); nothing when
     // only value() can read it.
     std::optional<RawCell> raw(int column, SQLULEN row) const;
 
@@ -98,9 +99,12 @@ private:
         SQLLEN cellBytes = 0;      // bytes a cell takes in `data`
         std::vector<char> data;    // capacity cells
         std::vector<SQLLEN> sizes; // length indicators, one per cell
-        // Each cell on its own, a leading U+FEFF kept as a character.
-        QStringDecoder decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
-                                                         QStringDecoder::Flag::ConvertInitialBom};
+        // Each cell on its own, a leading U+FEFF kept as a character. Used
+        // by raw() too, which changes nothing the block holds.
+        mutable QStringDecoder decoder{QStringDecoder::Utf8,
+                                       QStringDecoder::Flag::Stateless |
+                                           QStringDecoder::Flag::ConvertInitialBom};
+        mutable std::vector<char16_t> decoded{}; // the cell raw() decoded last
     };
 
     bool bindBuffers(int column);
@@ -109,6 +113,7 @@ private:
     // The bytes of one unit of bound text, the terminating zero's too.
     SQLLEN unitBytes() const { return textForm_ == TextForm::Utf8 ? 1 : SQLLEN(sizeof(SQLWCHAR)); }
     static FieldValue utf8Value(Column &c, const char *cell, SQLLEN size, bool &whole);
+    static std::optional<RawCell> decodedUtf8(const Column &c, std::string_view bytes);
 
     SQLHSTMT statement_;
     SQLULEN capacity_;
