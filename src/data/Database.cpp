@@ -23,6 +23,9 @@ Database::Database(std::shared_ptr<Workspace> workspace, Connection connection,
       sockets_(std::move(connection.sockets)), name_(std::move(dataSourceName)),
       secret_(std::move(secret))
 {
+    // Asked once, here: the threads that open cursors later only read them.
+    systemName();
+    driverName();
     takeUp(handle());
 }
 
