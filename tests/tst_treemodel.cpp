@@ -140,6 +140,54 @@ private slots:
         }
     }
 
+    // Builders pass keys as single bytes where they came so, and as UTF-16
+    // where the driver gave them so: the same key must meet itself in
+    // either form, as a relative and as a duplicate, and read back whole.
+    void keysMeetInEveryForm_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ASCII") << "Granite";
+        QTest::newRow("Latin-1 beyond ASCII") << "Gneiß-Öl\u00ff";
+        QTest::newRow("beyond Latin-1") << "Ωmega \U0001F30B";
+        QTest::newRow("one character") << "x";
+    }
+    void keysMeetInEveryForm()
+    {
+        QFETCH(QString, text);
+        const QString key = text + u'7';
+        // Each form holds its bytes here, the key's and the text's.
+        QList<QByteArray> held;
+        QList<std::pair<QAnyStringView, QAnyStringView>> forms{{key, text}};
+        held << key.toUtf8() << text.toUtf8();
+        forms.append({QUtf8StringView(held[0]), QUtf8StringView(held[1])});
+        if (QString::fromLatin1(key.toLatin1()) == key) {
+            held << key.toLatin1() << text.toLatin1();
+            forms.append({QLatin1StringView(held[2]), QLatin1StringView(held[3])});
+        }
+
+        for (const auto &[addedKey, addedText] : forms) {
+            TreeModel tree;
+            tree.addRoot("r", "Root");
+            const auto node = tree.addChild(QLatin1StringView("r"), TreeModel::hashOfKey(u"r"),
+                                            addedKey, TreeModel::hashOfKey(addedKey), addedText);
+            QCOMPARE(tree.key(node), key);
+            QCOMPARE(tree.text(node), text);
+            QCOMPARE(tree.item(key), node);
+            for (const auto &[asked, unused] : forms) {
+                QCOMPARE(TreeModel::hashOfKey(asked), TreeModel::hashOfKey(addedKey));
+                const QString childKey = QStringLiteral("c%1").arg(tree.nodeCount());
+                const auto child = tree.addChild(asked, TreeModel::hashOfKey(asked), childKey,
+                                                 TreeModel::hashOfKey(childKey), u"c");
+                QCOMPARE(tree.parentOf(child), node);
+                QCOMPARE(errorNumberOf([&] {
+                             tree.addChild(u"r", TreeModel::hashOfKey(u"r"), asked,
+                                           TreeModel::hashOfKey(asked), u"again");
+                         }),
+                         int(KeyNotUnique));
+            }
+        }
+    }
+
     void tagsAndImagesAreKeptAsGiven()
     {
         TreeModel tree;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "FieldValue.h"
+#include "RowCell.h"
 
 #include <QString>
 
@@ -30,16 +31,16 @@ extern const RowLayout LithRow;
 // to, with its age range in "min_age" and "max_age".
 extern const RowLayout StratRow;
 
-// The seven values of one such row.
+// The seven cells of one such row.
 struct HierarchyRow
 {
-    FieldValue name;
-    FieldValue parent;
-    FieldValue level;
-    FieldValue id;
-    FieldValue parentId;
-    FieldValue parentLevel;
-    FieldValue tag;
+    RowCell name;
+    RowCell parent;
+    RowCell level;
+    RowCell id;
+    RowCell parentId;
+    RowCell parentLevel;
+    RowCell tag;
 };
 
 // Reads rows of one layout from a cursor, the columns found once.

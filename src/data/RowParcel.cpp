@@ -25,7 +25,7 @@ void RowParcel::add(FieldValue value)
     values_.push_back(std::move(value));
 }
 
-void RowParcel::fill(const Cell &cell, FieldValue &out)
+void RowParcel::fill(const Cell &cell, RowCell &out)
 {
     if (cell.source == Cell::Source::Value) {
         out = std::move(values_[cell.offset]);
@@ -33,7 +33,7 @@ void RowParcel::fill(const Cell &cell, FieldValue &out)
     }
     const char *bytes = bytes_.data() + cell.offset;
     if (cell.form == RawCell::Form::Ascii)
-        out.assignText(QLatin1StringView(bytes, qsizetype(cell.size)));
+        out.assignLatin1(QLatin1StringView(bytes, qsizetype(cell.size)));
     else if (cell.form == RawCell::Form::Utf16)
         out.assignText(QStringView(reinterpret_cast<const char16_t *>(bytes),
                                    qsizetype(cell.size / sizeof(char16_t))));

@@ -47,9 +47,8 @@ private:
         quint32 size;
     };
 
-    // Makes `out` the cell's value, in the memory `out` already holds
-    // where it can.
-    void fill(const Cell &cell, FieldValue &out);
+    // Makes `out` the cell, in the memory `out` already holds where it can.
+    void fill(const Cell &cell, RowCell &out);
 
     std::vector<Cell> cells_;
     std::vector<char> bytes_; // UTF-16 cells start at even offsets

@@ -16,17 +16,20 @@ namespace kestrelon {
 
 namespace {
 
-// The text a value contributes to a concatenation, appended to `out`.
-void appendText(QString &out, const FieldValue &value)
+// The text a cell contributes to a concatenation, appended to `out`.
+void appendText(KeyText &out, const RowCell &cell)
 {
+    if (cell.isText()) {
+        cell.text().visit([&out](auto characters) { out.append(characters); });
+        return;
+    }
+    const FieldValue &value = cell.value();
     if (value.kind() == FieldValue::Kind::Whole) {
         char digits[24];
         const auto end = std::to_chars(std::begin(digits), std::end(digits), value.wholeNumber());
         out.append(QLatin1StringView(digits, end.ptr - digits));
-    } else if (value.kind() == FieldValue::Kind::Text) {
-        out.append(value.textView());
     } else {
-        out.append(value.toText());
+        out.append(QStringView(value.toText()));
     }
 }
 
@@ -37,14 +40,14 @@ Error nullKey()
 
 // The key that a name and an id make, concat(name, id) as text, written into
 // `buffer`, which keeps its room from row to row.
-const QString &keyText(QString &buffer, const FieldValue &name, const FieldValue &id)
+QAnyStringView keyText(KeyText &buffer, const RowCell &name, const RowCell &id)
 {
     if (name.isNull() && id.isNull())
         throw nullKey();
-    buffer.truncate(0);
+    buffer.clear();
     appendText(buffer, name);
     appendText(buffer, id);
-    return buffer;
+    return buffer.view();
 }
 
 QString shown(const FieldValue &value)
@@ -90,29 +93,31 @@ TreeModel::KeyLookahead RowPlacer::prepare(const HierarchyRow &row, Keys &keys)
 
 void RowPlacer::place(const HierarchyRow &row, const Keys &keys)
 {
-    if (equals(row.level, rules_.firstLevel)) {
+    const FieldValue &level = row.level.value();
+    if (equals(level, rules_.firstLevel)) {
         addNode(rules_.rootKey, rootHash_, row, keys);
-    } else if (rules_.isChild(row.level, row.parentLevel)) {
+    } else if (rules_.isChild(level, row.parentLevel.value())) {
         if (!keys.hasParent)
             throw nullKey();
-        addNode(keys.parent, keys.parentHash, row, keys);
-    } else if (isNotANumber(row.level))
+        addNode(keys.parent.view(), keys.parentHash, row, keys);
+    } else if (isNotANumber(level))
         // Without a parent level the child test cannot see this; the row
         // would vanish unnamed, and its children be blamed in its stead.
-        throw Error(TypeMismatch, QStringLiteral("Type mismatch: the level \"%1\" is not a number")
-                                      .arg(row.level.toText()));
+        throw Error(
+            TypeMismatch,
+            QStringLiteral("Type mismatch: the level \"%1\" is not a number").arg(level.toText()));
 }
 
 QString RowPlacer::leftOut(const HierarchyRow &row, const Error &error)
 {
     const bool keyed = !(row.name.isNull() && row.id.isNull());
     if (keyed) {
-        const QString &key = keyText(ownKey_, row.name, row.id);
+        const QString key = keyText(ownKey_, row.name, row.id).toString();
         if (tree_.find(key) == TreeModel::NoNode)
             leftOutKeys_.insert(key);
     }
     if (error.number() == RelativeNotFound) {
-        const QString &parentKey = keyText(parentKey_, row.parent, row.parentId);
+        const QString parentKey = keyText(parentKey_, row.parent, row.parentId).toString();
         if (leftOutKeys_.contains(parentKey))
             return QStringLiteral("Element not found: its parent \"%1\" was left out")
                 .arg(parentKey);
@@ -120,18 +125,21 @@ QString RowPlacer::leftOut(const HierarchyRow &row, const Error &error)
     return error.description();
 }
 
-void RowPlacer::addNode(const QString &relativeKey, size_t relativeHash, const HierarchyRow &row,
+void RowPlacer::addNode(QAnyStringView relativeKey, size_t relativeHash, const HierarchyRow &row,
                         const Keys &keys)
 {
     if (!keys.hasOwn)
         throw nullKey();
     // A text name is passed as it stands; any other is spelt out first.
-    const bool textName = row.name.kind() == FieldValue::Kind::Text;
-    const QString spelt = textName ? QString() : row.name.toText();
+    const bool textName = row.name.isText();
+    const QString spelt = textName ? QString() : row.name.value().toText();
     const TreeModel::Node node =
-        tree_.addChild(relativeKey, relativeHash, keys.own, keys.ownHash,
-                       textName ? row.name.textView() : QStringView(spelt), 1);
-    tree_.setTag(node, row.tag);
+        tree_.addChild(relativeKey, relativeHash, keys.own.view(), keys.ownHash,
+                       textName ? row.name.text() : QAnyStringView(spelt), 1);
+    if (row.tag.isText())
+        tree_.setTagText(node, row.tag.text());
+    else
+        tree_.setTag(node, row.tag.value());
 }
 
 BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRules &rules)
@@ -157,7 +165,8 @@ BuildReport buildHierarchy(HierarchyRowSource &rows, TreeModel &tree, const Hier
         try {
             placer.place(row, item->keys);
         } catch (const Error &error) {
-            report.skip({shown(row.name), shown(row.id), shown(concat(row.parent, row.parentId)),
+            report.skip({shown(row.name.value()), shown(row.id.value()),
+                         shown(concat(row.parent.value(), row.parentId.value())),
                          placer.leftOut(row, error)});
         }
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BuildReport.h"
+#include "KeyText.h"
 #include "TreeModel.h"
 
 #include <QSet>
@@ -53,8 +54,8 @@ public:
     // Null is missing.
     struct Keys
     {
-        QString own;
-        QString parent;
+        KeyText own;
+        KeyText parent;
         size_t ownHash = 0;
         size_t parentHash = 0;
         bool hasOwn = false;
@@ -75,14 +76,14 @@ public:
     QString leftOut(const HierarchyRow &row, const Error &error);
 
 private:
-    void addNode(const QString &relativeKey, size_t relativeHash, const HierarchyRow &row,
+    void addNode(QAnyStringView relativeKey, size_t relativeHash, const HierarchyRow &row,
                  const Keys &keys);
 
     TreeModel &tree_;
     const HierarchyRules &rules_;
     const size_t rootHash_;
-    QString ownKey_;
-    QString parentKey_;
+    KeyText ownKey_;
+    KeyText parentKey_;
     QSet<QString> leftOutKeys_; // keys of rows left out that no node holds
 };
 

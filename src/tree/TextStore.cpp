@@ -16,16 +16,6 @@ using Header = quint32;
 constexpr size_t headerBytes = sizeof(Header);
 constexpr qsizetype longestText = qsizetype(Header(-1) >> 1);
 
-// Every character in Latin-1. No early exit: the loop over a short name
-// then compiles to a few vector instructions.
-bool isLatin1(QStringView text)
-{
-    char16_t bits = 0;
-    for (const QChar c : text)
-        bits |= c.unicode();
-    return bits < 0x100;
-}
-
 size_t roundedUp(size_t bytes)
 {
     return (bytes + 3) & ~size_t(3);
@@ -33,26 +23,60 @@ size_t roundedUp(size_t bytes)
 
 } // namespace
 
-TextStore::Ref TextStore::add(QStringView text)
+// No early exit: the loop over a short name then compiles to a few vector
+// instructions.
+bool TextStore::fitsLatin1(QStringView text)
 {
-    if (text.size() > longestText)
-        throw Error(UnexpectedFailure,
-                    QStringLiteral("A text of %1 characters is too long to keep").arg(text.size()));
-    const bool wide = !isLatin1(text);
-    const size_t payload = size_t(text.size()) * (wide ? sizeof(char16_t) : 1);
+    char16_t bits = 0;
+    for (const QChar c : text)
+        bits |= c.unicode();
+    return bits < 0x100;
+}
+
+TextStore::Ref TextStore::add(QAnyStringView text)
+{
+    return text.visit([this](auto characters) {
+        if constexpr (std::is_same_v<decltype(characters), QLatin1StringView>)
+            return addLatin1(characters);
+        else if constexpr (std::is_same_v<decltype(characters), QStringView>)
+            return addUtf16(characters);
+        else
+            return addUtf16(characters.toString());
+    });
+}
+
+TextStore::Ref TextStore::addLatin1(QLatin1StringView text)
+{
     Ref ref = 0;
-    char *at = reserve(roundedUp(headerBytes + payload), ref);
-    const Header header = Header(text.size()) << 1 | Header(wide);
-    std::memcpy(at, &header, headerBytes);
-    char *characters = at + headerBytes;
+    std::memcpy(start(text.size(), false, ref), text.data(), size_t(text.size()));
+    return ref;
+}
+
+TextStore::Ref TextStore::addUtf16(QStringView text)
+{
+    const bool wide = !fitsLatin1(text);
+    Ref ref = 0;
+    char *characters = start(text.size(), wide, ref);
     if (wide) {
-        std::memcpy(characters, text.utf16(), payload);
+        std::memcpy(characters, text.utf16(), size_t(text.size()) * sizeof(char16_t));
     } else {
         const char16_t *source = text.utf16();
         for (qsizetype i = 0; i < text.size(); ++i)
             characters[i] = char(source[i]);
     }
     return ref;
+}
+
+char *TextStore::start(qsizetype length, bool wide, Ref &ref)
+{
+    if (length > longestText)
+        throw Error(UnexpectedFailure,
+                    QStringLiteral("A text of %1 characters is too long to keep").arg(length));
+    const size_t payload = size_t(length) * (wide ? sizeof(char16_t) : 1);
+    char *at = reserve(roundedUp(headerBytes + payload), ref);
+    const Header header = Header(length) << 1 | Header(wide);
+    std::memcpy(at, &header, headerBytes);
+    return at + headerBytes;
 }
 
 QAnyStringView TextStore::view(Ref ref, qsizetype length) const

@@ -20,7 +20,9 @@ public:
     // Which chunk (upper 13 bits) and where in it, in units of four bytes.
     using Ref = quint32;
 
-    Ref add(QStringView text);
+    // Latin-1 is copied as it stands; UTF-16 is kept in single bytes where
+    // every character fits.
+    Ref add(QAnyStringView text);
 
     // The stored characters, valid as long as the store; or only the first
     // `length` of them.
@@ -34,6 +36,9 @@ public:
     // number make room for 16 GiB of text in one store.
     static constexpr size_t maxChunks = size_t(1) << 13;
 
+    // Whether every character is Latin-1, and so kept in one byte.
+    static bool fitsLatin1(QStringView text);
+
     // Bytes taken by the chunks so far.
     size_t capacity() const { return capacity_; }
 
@@ -45,6 +50,10 @@ private:
         return chunks_[size_t(ref >> 19)].data() + size_t(ref & 0x7FFFFu) * 4;
     }
 
+    Ref addLatin1(QLatin1StringView text);
+    Ref addUtf16(QStringView text);
+    // Room for a text of `length` characters, its header written.
+    char *start(qsizetype length, bool wide, Ref &ref);
     char *reserve(size_t bytes, Ref &ref);
 
     std::vector<LargeBlock> chunks_;

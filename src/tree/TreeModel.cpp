@@ -3,6 +3,8 @@
 
 #include "data/Error.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <cstring>
 
@@ -36,6 +38,57 @@ TreeModel::Node nodeOfInternalId(quintptr id)
 
 const std::vector<TreeModel::Node> noChildren;
 
+// Qt hashes with the processor's AES instructions only when given a seed;
+// without one it takes a much slower way. Any fixed seed will do: the
+// hashes never leave the index.
+constexpr size_t hashSeed = 0x4b657973;
+
+// A key whose characters all fit in one byte is hashed as those bytes, so
+// that it hashes alike as Latin-1 and as UTF-16.
+size_t hashOf(QLatin1StringView key)
+{
+    return qHash(QByteArrayView(key.data(), key.size()), hashSeed);
+}
+
+size_t hashOf(QStringView key)
+{
+    if (!TextStore::fitsLatin1(key))
+        return qHash(key, hashSeed);
+    QVarLengthArray<char, 256> bytes(key.size());
+    for (qsizetype i = 0; i < key.size(); ++i)
+        bytes[i] = char(key[i].unicode());
+    return hashOf(QLatin1StringView(bytes.data(), bytes.size()));
+}
+
+size_t hashOf(QUtf8StringView key)
+{
+    return hashOf(QStringView(key.toString()));
+}
+
+// Characters given as UTF-8 in UTF-16, where lengths count characters;
+// other forms pass as they are.
+QAnyStringView inCharacters(QAnyStringView text, QString &holder)
+{
+    return text.visit([&holder](auto characters) -> QAnyStringView {
+        if constexpr (std::is_same_v<decltype(characters), QUtf8StringView>) {
+            holder = characters.toString();
+            return holder;
+        } else {
+            return characters;
+        }
+    });
+}
+
+// Whether `key` begins with `text`; both in characters.
+bool startsWith(QAnyStringView key, QAnyStringView text)
+{
+    if (text.size() > key.size())
+        return false;
+    const QAnyStringView start = key.visit(
+        [&text](auto characters) -> QAnyStringView { return characters.first(text.size()); });
+    return QAnyStringView::equal(start, text);
+}
+
 constexpr size_t smallestList = 24 / sizeof(TreeModel::Node);
 
 } // namespace
@@ -65,13 +118,9 @@ void TreeModel::endBulkInsertion()
     }
 }
 
-size_t TreeModel::hashOfKey(QStringView key)
+size_t TreeModel::hashOfKey(QAnyStringView key)
 {
-    // Qt hashes with the processor's AES instructions only when given a
-    // seed; without one it takes a much slower way. Any fixed seed will do:
-    // the hashes never leave the index.
-    constexpr size_t seed = 0x4b657973;
-    return qHash(key, seed);
+    return key.visit([](auto characters) { return hashOf(characters); });
 }
 
 TreeModel::Node TreeModel::addRoot(const QString &key, const QString &text, int image)
@@ -89,25 +138,30 @@ TreeModel::Node TreeModel::addChild(const QString &relativeKey, const QString &k
     return addChild(relativeKey, hashOfKey(relativeKey), key, keyHash, text, image);
 }
 
-TreeModel::Node TreeModel::addChild(const QString &relativeKey, size_t relativeHash,
-                                    const QString &key, size_t keyHash, QStringView text, int image)
+TreeModel::Node TreeModel::addChild(QAnyStringView relativeKey, size_t relativeHash,
+                                    QAnyStringView key, size_t keyHash, QAnyStringView text,
+                                    int image)
 {
     const Node relative = find(relativeKey, relativeHash);
     if (relative == NoNode)
-        throw Error(
-            RelativeNotFound,
-            QStringLiteral("Element not found: no node has the key \"%1\"").arg(relativeKey));
+        throw Error(RelativeNotFound,
+                    QStringLiteral("Element not found: no node has the key \"%1\"")
+                        .arg(relativeKey.toString()));
     return insert(relative, key, keyHash, text, image);
 }
 
-TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHash, QStringView text,
-                                  int image)
+TreeModel::Node TreeModel::insert(Node parent, QAnyStringView givenKey, size_t keyHash,
+                                  QAnyStringView givenText, int image)
 {
+    QString keyHolder;
+    QString textHolder;
+    const QAnyStringView key = inCharacters(givenKey, keyHolder);
+    const QAnyStringView text = inCharacters(givenText, textHolder);
     if (key.isEmpty())
         throw Error(InvalidKey, QStringLiteral("Invalid key: a node needs a key"));
     if (find(key, keyHash) != NoNode)
         throw Error(KeyNotUnique,
-                    QStringLiteral("Key is not unique in collection: \"%1\"").arg(key));
+                    QStringLiteral("Key is not unique in collection: \"%1\"").arg(key.toString()));
     if (image < 0 || image > 255)
         throw Error(InvalidKey, QStringLiteral("Invalid image index %1").arg(image));
     const int depth = parent == NoNode ? 1 : depths_[size_t(parent)] + 1;
@@ -128,7 +182,7 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHas
     const Node node = Node(parents_.size());
     const TextStore::Ref keyRef = strings_.add(key);
     const quint64 textRef =
-        key.startsWith(text) ? quint64(text.size()) << 1 | 1 : quint64(strings_.add(text)) << 1;
+        startsWith(key, text) ? quint64(text.size()) << 1 | 1 : quint64(strings_.add(text)) << 1;
     if (announced)
         beginInsertRows(indexOf(parent), row, row);
     texts_.push_back(textRef);
@@ -158,13 +212,13 @@ TreeModel::Node TreeModel::insert(Node parent, const QString &key, size_t keyHas
 
 // Arrival order, or for a parent that sorts its children the place after
 // every sibling whose text is not greater, ignoring case.
-int TreeModel::insertPosition(Node parent, QStringView text) const
+int TreeModel::insertPosition(Node parent, QAnyStringView text) const
 {
     const auto &siblings = childrenOf(parent);
     if (parent == NoNode || !isSorted(parent))
         return int(siblings.size());
     const auto place = std::upper_bound(
-        siblings.begin(), siblings.end(), text, [this](QStringView value, Node sibling) {
+        siblings.begin(), siblings.end(), text, [this](QAnyStringView value, Node sibling) {
             return QAnyStringView::compare(value, textView(sibling), Qt::CaseInsensitive) < 0;
         });
     return int(place - siblings.begin());
@@ -233,9 +287,9 @@ void TreeModel::finishLookup(const KeyLookahead &lookahead) const
         prefetchLine(&lists_[size_t(list)]);
 }
 
-TreeModel::Node TreeModel::find(const QString &key, size_t hash) const
+TreeModel::Node TreeModel::find(QAnyStringView key, size_t hash) const
 {
-    const Node found = byKey_.find(hash, [this, &key](qint32 node) {
+    const Node found = byKey_.find(hash, [this, key](qint32 node) {
         return QAnyStringView::equal(strings_.view(keys_[size_t(node)]), key);
     });
     return found == KeyIndex::None ? NoNode : found;
@@ -314,6 +368,12 @@ void TreeModel::setTag(Node node, const FieldValue &tag)
     }
     tagKinds_.at(size_t(node)) = quint8(tag.kind());
     tagValues_[size_t(node)] = value;
+}
+
+void TreeModel::setTagText(Node node, QAnyStringView text)
+{
+    tagKinds_.at(size_t(node)) = quint8(FieldValue::Kind::Text);
+    tagValues_[size_t(node)] = tagTexts_.add(text);
 }
 
 void TreeModel::setImage(Node node, int image)

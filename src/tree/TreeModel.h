@@ -68,10 +68,12 @@ public:
                   int image = NoImage);
     // The same with the keys' hashes (hashOfKey) already made, for a caller
     // that uses them more than once and has started loading the new key's
-    // index slot itself (startLookup).
-    Node addChild(const QString &relativeKey, size_t relativeHash, const QString &key,
-                  size_t keyHash, QStringView text, int image = NoImage);
-    static size_t hashOfKey(QStringView key);
+    // index slot itself (startLookup). Keys and text may come as Latin-1,
+    // which is then stored as it stands.
+    Node addChild(QAnyStringView relativeKey, size_t relativeHash, QAnyStringView key,
+                  size_t keyHash, QAnyStringView text, int image = NoImage);
+    // Equal keys hash alike in any form.
+    static size_t hashOfKey(QAnyStringView key);
 
     // The node with this key; item() raises NoSuchNode, find() gives NoNode.
     Node item(const QString &key) const;
@@ -110,6 +112,8 @@ public:
     FieldValue tag(Node node) const;
     // Keeps a copy of the value; a text tag that is replaced keeps its room.
     void setTag(Node node, const FieldValue &tag);
+    // The same for a text tag given by its characters.
+    void setTagText(Node node, QAnyStringView text);
 
     int image(Node node) const { return images_.at(size_t(node)); }
     void setImage(Node node, int image);
@@ -152,9 +156,9 @@ private:
         size_t firstAppended;
     };
 
-    Node insert(Node parent, const QString &key, size_t keyHash, QStringView text, int image);
-    Node find(const QString &key, size_t hash) const;
-    int insertPosition(Node parent, QStringView text) const;
+    Node insert(Node parent, QAnyStringView key, size_t keyHash, QAnyStringView text, int image);
+    Node find(QAnyStringView key, size_t hash) const;
+    int insertPosition(Node parent, QAnyStringView text) const;
     void sortPendingChildren();
     QString shownText(Node node) const;
     const std::vector<Node> &childrenOf(Node node) const;
