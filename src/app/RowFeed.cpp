@@ -155,7 +155,8 @@ bool RowFeed::next(HierarchyRow &row)
         changed_.notify_all();
         progress_.answer();
     }
-    current_.take(taken_++, row);
+    current_.takeNext(row);
+    ++taken_;
     return true;
 }
 

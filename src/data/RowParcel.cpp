@@ -11,27 +11,34 @@ RowParcel::RowParcel(size_t rows, size_t bytes)
 
 void RowParcel::add(const RawCell &cell)
 {
+    if (cell.bytes.size() > largestRawCell) {
+        add(valueOf(cell));
+        return;
+    }
     // UTF-16 units are read in place, so they stay aligned as such.
     if (cell.form == RawCell::Form::Utf16 && bytes_.size() % 2 != 0)
         bytes_.push_back(0);
-    const auto offset = quint32(bytes_.size());
     bytes_.insert(bytes_.end(), cell.bytes.begin(), cell.bytes.end());
-    cells_.push_back({Cell::Source::Raw, cell.form, offset, quint32(cell.bytes.size())});
+    cells_.push_back({Cell::Source::Raw, cell.form, quint16(cell.bytes.size())});
 }
 
 void RowParcel::add(FieldValue value)
 {
-    cells_.push_back({Cell::Source::Value, RawCell::Form::Null, quint32(values_.size()), 0});
+    cells_.push_back({Cell::Source::Value, RawCell::Form::Null, 0});
     values_.push_back(std::move(value));
 }
 
-void RowParcel::fill(const Cell &cell, RowCell &out)
+Q_ALWAYS_INLINE void RowParcel::takeNext(RowCell &out, Cursor &at)
 {
+    const Cell cell = cells_[at.cell++];
     if (cell.source == Cell::Source::Value) {
-        out = std::move(values_[cell.offset]);
+        out = std::move(values_[at.value++]);
         return;
     }
-    const char *bytes = bytes_.data() + cell.offset;
+    if (cell.form == RawCell::Form::Utf16 && at.byte % 2 != 0)
+        ++at.byte;
+    const char *bytes = bytes_.data() + at.byte;
+    at.byte += cell.size;
     if (cell.form == RawCell::Form::Ascii)
         out.assignLatin1(QLatin1StringView(bytes, qsizetype(cell.size)));
     else if (cell.form == RawCell::Form::Utf16)
@@ -46,18 +53,22 @@ void RowParcel::clear()
     cells_.clear();
     bytes_.clear();
     values_.clear();
+    next_ = {};
 }
 
-void RowParcel::take(size_t row, HierarchyRow &out)
+void RowParcel::takeNext(HierarchyRow &out)
 {
-    const Cell *cell = cells_.data() + row * cellsPerRow;
-    fill(cell[0], out.name);
-    fill(cell[1], out.parent);
-    fill(cell[2], out.level);
-    fill(cell[3], out.id);
-    fill(cell[4], out.parentId);
-    fill(cell[5], out.parentLevel);
-    fill(cell[6], out.tag);
+    // Kept in a local while the row is taken: the cells written in between
+    // might otherwise be the cursor, as far as the compiler knows.
+    Cursor at = next_;
+    takeNext(out.name, at);
+    takeNext(out.parent, at);
+    takeNext(out.level, at);
+    takeNext(out.id, at);
+    takeNext(out.parentId, at);
+    takeNext(out.parentLevel, at);
+    takeNext(out.tag, at);
+    next_ = at;
 }
 
 } // namespace kestrelon

@@ -4,6 +4,7 @@
 #include "HierarchyRow.h"
 #include "RowBlock.h"
 
+#include <limits>
 #include <vector>
 
 namespace kestrelon {
@@ -32,27 +33,42 @@ public:
     size_t rowCount() const { return cells_.size() / cellsPerRow; }
     // Bytes the raw cells take.
     size_t byteCount() const { return bytes_.size(); }
-    // Puts the values of row `row` into `out`; each row is taken once.
-    void take(size_t row, HierarchyRow &out);
+    // Puts the cells of the next row into `out`: rows are taken once each,
+    // in the order they were added.
+    void takeNext(HierarchyRow &out);
     // Empties the parcel for more rows, keeping its memory.
     void clear();
 
 private:
+    // Four bytes a cell, which lie side by side in the order added, as do
+    // the bytes and values they stand for: the parcel's memory passes from
+    // one processor core to another, and the less of it there is, the less
+    // either waits for it.
     struct Cell
     {
         enum class Source : quint8 { Raw, Value };
         Source source;
         RawCell::Form form;
-        quint32 offset; // into bytes_, or into values_
-        quint32 size;
+        quint16 size; // of a raw cell's bytes
+    };
+    static constexpr size_t largestRawCell = std::numeric_limits<quint16>::max();
+
+    // Where the next row to take starts.
+    struct Cursor
+    {
+        size_t cell = 0;
+        size_t byte = 0;
+        size_t value = 0;
     };
 
-    // Makes `out` the cell, in the memory `out` already holds where it can.
-    void fill(const Cell &cell, RowCell &out);
+    // Makes `out` the cell at `at`, in the memory `out` already holds where
+    // it can, and moves `at` on.
+    void takeNext(RowCell &out, Cursor &at);
 
     std::vector<Cell> cells_;
     std::vector<char> bytes_; // UTF-16 cells start at even offsets
     std::vector<FieldValue> values_;
+    Cursor next_;
 };
 
 } // namespace kestrelon
