@@ -2,6 +2,7 @@
 #include "tree/KeyIndex.h"
 #include "tree/TextStore.h"
 
+#include <QStringEncoder>
 #include <QTest>
 #include <functional>
 
@@ -86,6 +87,7 @@ private slots:
         QTest::newRow("surrogate pair") << QString::fromUtf8("clay \U0001F600 end");
         QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + QStringLiteral("x");
         QTest::newRow("control characters") << QStringLiteral("a\r\n\tb") + QChar(0) + u'c';
+        QTest::newRow("byte-order mark first") << QChar(0xFEFF) + QStringLiteral("marked");
         QTest::newRow("longer than a chunk") << QString(3 << 20, u'q') + QChar(0x2013);
     }
     void textStoreKeepsTextsExactly()
@@ -105,6 +107,16 @@ private slots:
         for (qsizetype length : {qsizetype(0), qsizetype(1), text.size() / 2, text.size()})
             QCOMPARE(store.view(ref, length).toString(), text.left(length));
         QCOMPARE(store.view(ref, text.size() + 5).toString(), text);
+
+        // Tags come as UTF-8 where the driver gave them so, and are kept so.
+        QStringEncoder encoder(QStringEncoder::Utf8);
+        const QByteArray utf8 = encoder(text);
+        if (encoder.hasError())
+            return; // a lone surrogate has no UTF-8
+        const auto utf8Ref = store.add(QUtf8StringView(utf8));
+        QCOMPARE(store.text(utf8Ref), text);
+        QCOMPARE(store.view(utf8Ref).size(), utf8.size());
+        QCOMPARE(store.text(after), QStringLiteral("after"));
     }
 
     // Many texts fill many chunks; each still reads back as added.

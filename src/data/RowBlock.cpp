@@ -3,6 +3,7 @@
 
 #include "NumberText.h"
 #include "OdbcText.h"
+#include "Utf8Text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -78,6 +79,8 @@ FieldValue valueOf(const RawCell &cell)
     case RawCell::Form::Utf16:
         return FieldValue::text(odbc::fromWide(reinterpret_cast<const SQLWCHAR *>(data),
                                                size / qsizetype(sizeof(SQLWCHAR))));
+    case RawCell::Form::Utf8:
+        return FieldValue::text(textOfUtf8(QByteArrayView(data, size)));
     }
     return FieldValue::null();
 }
@@ -161,17 +164,14 @@ FieldValue RowBlock::value(int column, SQLULEN row, bool &whole)
     whole = true;
     if (const auto cell = raw(column, row))
         return valueOf(*cell);
+    // The driver reads what is left: text cut short, for which later blocks
+    // get more room, and single-byte text that is not UTF-8.
     whole = false;
     Column &c = columns_[size_t(column)];
     const SQLLEN size = c.sizes[row];
-    if (c.kind != ColumnKind::Text)
-        return {};
-    if (size < 0 || size > c.cellBytes - unitBytes()) {
+    if (c.kind == ColumnKind::Text && (size < 0 || size > c.cellBytes - unitBytes()))
         c.widen = c.cellBytes < largestTextUnits * unitBytes();
-        return {};
-    }
-    // Single-byte text beyond ASCII.
-    return utf8Value(c, c.data.data() + row * SQLULEN(c.cellBytes), size, whole);
+    return {};
 }
 
 std::optional<RawCell> RowBlock::raw(int column, SQLULEN row) const
@@ -199,33 +199,11 @@ std::optional<RawCell> RowBlock::raw(int column, SQLULEN row) const
         return RawCell{RawCell::Form::Utf16, bytes};
     if (isAscii(bytes))
         return RawCell{RawCell::Form::Ascii, bytes};
-    return decodedUtf8(c, bytes);
-}
-
-// The characters of UTF-8 beyond ASCII, decoded as value() decodes them but
-// into the column's own buffer rather than a new string each.
-std::optional<RawCell> RowBlock::decodedUtf8(const Column &c, std::string_view bytes)
-{
-    c.decoder.resetState();
-    c.decoded.resize(size_t(c.decoder.requiredSpace(qsizetype(bytes.size()))));
-    const QChar *start = reinterpret_cast<QChar *>(c.decoded.data());
-    const QChar *end =
-        c.decoder.appendToBuffer(reinterpret_cast<QChar *>(c.decoded.data()),
-                                 QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    if (c.decoder.hasError())
+    // Bytes that are not UTF-8 are left to the driver to read, so that a
+    // cell reads the same whether it came in a block or on its own.
+    if (!QByteArrayView(bytes.data(), qsizetype(bytes.size())).isValidUtf8())
         return std::nullopt;
-    return RawCell{RawCell::Form::Utf16, std::string_view(reinterpret_cast<const char *>(start),
-                                                          size_t(end - start) * sizeof(char16_t))};
-}
-
-// Bytes that are not UTF-8 are left to the driver to read, so that a cell
-// reads the same whether it came in a block or on its own.
-FieldValue RowBlock::utf8Value(Column &c, const char *cell, SQLLEN size, bool &whole)
-{
-    c.decoder.resetState();
-    QString text = c.decoder(QByteArrayView(cell, qsizetype(size)));
-    whole = !c.decoder.hasError();
-    return whole ? FieldValue::text(std::move(text)) : FieldValue();
+    return RawCell{RawCell::Form::Utf8, bytes};
 }
 
 bool RowBlock::isOnlyRowWith(int column, SQLULEN row) const

@@ -3,7 +3,6 @@
 
 #include "FieldValue.h"
 
-#include <QStringDecoder>
 #include <optional>
 #include <sql.h>
 #include <string_view>
@@ -30,11 +29,12 @@ FieldValue numberCell(std::string_view ascii);
 
 // A bound cell's bytes as the driver left them, in the form that says how
 // they become a value. Only what turns into the very value a read of the
-// cell gives is held so: text cut short is not, nor single-byte text beyond
-// ASCII, which may not be UTF-8.
+// cell gives is held so: text cut short is not, nor single-byte text that
+// is not UTF-8.
 struct RawCell
 {
-    enum class Form : quint8 { Null, Number, Ascii, Utf16, Integer };
+    // Utf8: single-byte text beyond ASCII, valid UTF-8.
+    enum class Form : quint8 { Null, Number, Ascii, Utf16, Integer, Utf8 };
     Form form;
     std::string_view bytes;
 };
@@ -81,8 +81,7 @@ public:
 
     // The value of a bound cell; false in `whole` when the text was cut short.
     FieldValue value(int column, SQLULEN row, bool &whole);
-    // The bytes of a bound cell, valid until the next fetch (UTF-8 beyond
-    // ASCII comes decoded, valid until the column's next cell); nothing when
+    // The bytes of a bound cell, valid until the next fetch; nothing when
     // only value() can read it.
     std::optional<RawCell> raw(int column, SQLULEN row) const;
 
@@ -99,12 +98,6 @@ private:
         SQLLEN cellBytes = 0;      // bytes a cell takes in `data`
         std::vector<char> data;    // capacity cells
         std::vector<SQLLEN> sizes; // length indicators, one per cell
-        // Each cell on its own, a leading U+FEFF kept as a character. Used
-        // by raw() too, which changes nothing the block holds.
-        mutable QStringDecoder decoder{QStringDecoder::Utf8,
-                                       QStringDecoder::Flag::Stateless |
-                                           QStringDecoder::Flag::ConvertInitialBom};
-        mutable std::vector<char16_t> decoded{}; // the cell raw() decoded last
     };
 
     bool bindBuffers(int column);
@@ -112,8 +105,6 @@ private:
     static bool isWhole(const Column &c, SQLLEN size);
     // The bytes of one unit of bound text, the terminating zero's too.
     SQLLEN unitBytes() const { return textForm_ == TextForm::Utf8 ? 1 : SQLLEN(sizeof(SQLWCHAR)); }
-    static FieldValue utf8Value(Column &c, const char *cell, SQLLEN size, bool &whole);
-    static std::optional<RawCell> decodedUtf8(const Column &c, std::string_view bytes);
 
     SQLHSTMT statement_;
     SQLULEN capacity_;

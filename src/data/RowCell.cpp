@@ -1,21 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RowCell.h"
 
-namespace kestrelon {
+#include "Utf8Text.h"
 
-void RowCell::assignLatin1(QLatin1StringView text)
-{
-    latin1Text_.assign(text.data(), size_t(text.size()));
-    latin1_ = true;
-    spelt_ = false;
-}
+namespace kestrelon {
 
 const FieldValue &RowCell::value() const
 {
-    if (latin1_ && !spelt_) {
-        value_.assignText(QLatin1StringView(latin1Text_.data(), qsizetype(latin1Text_.size())));
-        spelt_ = true;
-    }
+    if (form_ == Form::Value || spelt_)
+        return value_;
+    const auto size = qsizetype(bytes_.size());
+    if (form_ == Form::Latin1)
+        value_.assignText(QLatin1StringView(bytes_.data(), size));
+    else
+        value_ = FieldValue::text(textOfUtf8(QByteArrayView(bytes_.data(), size)));
+    spelt_ = true;
     return value_;
 }
 

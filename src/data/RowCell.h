@@ -8,11 +8,11 @@
 
 namespace kestrelon {
 
-// One cell of a hierarchy row: a value, or text whose characters all came
-// in single bytes and are kept so. Building a tree wants the characters of
-// names and tags as they came, to store them; widening them to a value first
-// cost a conversion and back for each. Their value is made only when asked
-// for. The cell keeps its memory from row to row.
+// One cell of a hierarchy row: a value, or text that came in single bytes,
+// kept in them: Latin-1, or valid UTF-8. Building a tree wants the
+// characters of names and tags as they came, to store them; widening them
+// to a value first cost a conversion and back for each. Their value is made
+// only when asked for. The cell keeps its memory from row to row.
 class RowCell
 {
 public:
@@ -22,37 +22,56 @@ public:
     RowCell &operator=(FieldValue value)
     {
         value_ = std::move(value);
-        latin1_ = false;
+        form_ = Form::Value;
         return *this;
     }
 
-    // Makes the cell this text, given as Latin-1.
-    void assignLatin1(QLatin1StringView text);
+    // Makes the cell this text, given in single bytes.
+    void assignLatin1(QLatin1StringView text)
+    {
+        assignBytes(Form::Latin1, text.data(), text.size());
+    }
+    void assignUtf8(QUtf8StringView text) { assignBytes(Form::Utf8, text.data(), text.size()); }
     // Makes the cell this text, in the memory its value already holds.
     void assignText(QStringView text)
     {
         value_.assignText(text);
-        latin1_ = false;
+        form_ = Form::Value;
     }
 
     // The cell's value; text kept in single bytes is spelt out on first use.
     const FieldValue &value() const;
-    bool isNull() const { return !latin1_ && value_.isNull(); }
-    bool isText() const { return latin1_ || value_.kind() == FieldValue::Kind::Text; }
+    bool isNull() const { return form_ == Form::Value && value_.isNull(); }
+    bool isText() const { return form_ != Form::Value || value_.kind() == FieldValue::Kind::Text; }
     // The characters of a text cell, without a copy, valid until the cell
     // changes; nothing for other kinds.
     QAnyStringView text() const
     {
-        if (latin1_)
-            return QLatin1StringView(latin1Text_.data(), qsizetype(latin1Text_.size()));
-        return value_.textView();
+        const auto size = qsizetype(bytes_.size());
+        switch (form_) {
+        case Form::Latin1:
+            return QLatin1StringView(bytes_.data(), size);
+        case Form::Utf8:
+            return QUtf8StringView(bytes_.data(), size);
+        default:
+            return value_.textView();
+        }
     }
 
 private:
+    enum class Form : quint8 { Value, Latin1, Utf8 };
+
+    void assignBytes(Form form, const char *bytes, qsizetype size)
+    {
+        bytes_.assign(bytes, size_t(size));
+        form_ = form;
+        spelt_ = false;
+    }
+
     mutable FieldValue value_;
-    std::string latin1Text_;
-    bool latin1_ = false;
-    mutable bool spelt_ = false; // value_ holds latin1Text_
+    std::string bytes_;
+    Form form_ = Form::Value;
+    mutable bool spelt_ = false; // value_ holds the bytes' text
 };
 
 } // namespace kestrelon

@@ -41,6 +41,8 @@ Q_ALWAYS_INLINE void RowParcel::takeNext(RowCell &out, Cursor &at)
     at.byte += cell.size;
     if (cell.form == RawCell::Form::Ascii)
         out.assignLatin1(QLatin1StringView(bytes, qsizetype(cell.size)));
+    else if (cell.form == RawCell::Form::Utf8)
+        out.assignUtf8(QUtf8StringView(bytes, qsizetype(cell.size)));
     else if (cell.form == RawCell::Form::Utf16)
         out.assignText(QStringView(reinterpret_cast<const char16_t *>(bytes),
                                    qsizetype(cell.size / sizeof(char16_t))));

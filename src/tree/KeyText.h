@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "data/Utf8Text.h"
+
 #include <QAnyStringView>
 #include <QString>
 #include <string>
@@ -37,7 +39,10 @@ public:
         wide_.append(part);
     }
 
-    void append(QUtf8StringView part) { append(QStringView(part.toString())); }
+    void append(QUtf8StringView part)
+    {
+        append(QStringView(textOfUtf8(QByteArrayView(part.data(), part.size()))));
+    }
 
     // The key so far, valid until the next change.
     QAnyStringView view() const

@@ -2,6 +2,7 @@
 #include "TextStore.h"
 
 #include "data/Error.h"
+#include "data/Utf8Text.h"
 
 #include <cstring>
 
@@ -9,12 +10,13 @@ namespace kestrelon {
 
 namespace {
 
-// Each text starts with a 4-byte header: its length in characters shifted
-// left by one, and in the low bit whether the characters are UTF-16. Texts
-// start at multiples of four, so UTF-16 characters are always aligned.
+// Each text starts with a 4-byte header: its length in units shifted left
+// by two, and in the low bits its form. Texts start at multiples of four, so
+// UTF-16 characters are always aligned.
 using Header = quint32;
 constexpr size_t headerBytes = sizeof(Header);
-constexpr qsizetype longestText = qsizetype(Header(-1) >> 1);
+constexpr int formBits = 2;
+constexpr qsizetype longestText = qsizetype(Header(-1) >> formBits);
 
 size_t roundedUp(size_t bytes)
 {
@@ -36,19 +38,19 @@ bool TextStore::fitsLatin1(QStringView text)
 TextStore::Ref TextStore::add(QAnyStringView text)
 {
     return text.visit([this](auto characters) {
-        if constexpr (std::is_same_v<decltype(characters), QLatin1StringView>)
-            return addLatin1(characters);
-        else if constexpr (std::is_same_v<decltype(characters), QStringView>)
+        using View = decltype(characters);
+        if constexpr (std::is_same_v<View, QStringView>)
             return addUtf16(characters);
         else
-            return addUtf16(characters.toString());
+            return addBytes(std::is_same_v<View, QLatin1StringView> ? Form::Latin1 : Form::Utf8,
+                            characters.data(), characters.size());
     });
 }
 
-TextStore::Ref TextStore::addLatin1(QLatin1StringView text)
+TextStore::Ref TextStore::addBytes(Form form, const char *bytes, qsizetype length)
 {
     Ref ref = 0;
-    std::memcpy(start(text.size(), false, ref), text.data(), size_t(text.size()));
+    std::memcpy(start(length, form, ref), bytes, size_t(length));
     return ref;
 }
 
@@ -56,7 +58,7 @@ TextStore::Ref TextStore::addUtf16(QStringView text)
 {
     const bool wide = !fitsLatin1(text);
     Ref ref = 0;
-    char *characters = start(text.size(), wide, ref);
+    char *characters = start(text.size(), wide ? Form::Utf16 : Form::Latin1, ref);
     if (wide) {
         std::memcpy(characters, text.utf16(), size_t(text.size()) * sizeof(char16_t));
     } else {
@@ -67,14 +69,14 @@ TextStore::Ref TextStore::addUtf16(QStringView text)
     return ref;
 }
 
-char *TextStore::start(qsizetype length, bool wide, Ref &ref)
+char *TextStore::start(qsizetype length, Form form, Ref &ref)
 {
     if (length > longestText)
         throw Error(UnexpectedFailure,
                     QStringLiteral("A text of %1 characters is too long to keep").arg(length));
-    const size_t payload = size_t(length) * (wide ? sizeof(char16_t) : 1);
+    const size_t payload = size_t(length) * (form == Form::Utf16 ? sizeof(char16_t) : 1);
     char *at = reserve(roundedUp(headerBytes + payload), ref);
-    const Header header = Header(length) << 1 | Header(wide);
+    const Header header = Header(length) << formBits | Header(form);
     std::memcpy(at, &header, headerBytes);
     return at + headerBytes;
 }
@@ -84,12 +86,29 @@ QAnyStringView TextStore::view(Ref ref, qsizetype length) const
     const char *stored = at(ref);
     Header header = 0;
     std::memcpy(&header, stored, headerBytes);
-    const qsizetype characters = qsizetype(header >> 1);
-    if (length < 0 || length > characters)
-        length = characters;
-    if (header & 1)
-        return QStringView(reinterpret_cast<const char16_t *>(stored + headerBytes), length);
-    return QLatin1StringView(stored + headerBytes, length);
+    const qsizetype units = qsizetype(header >> formBits);
+    if (length < 0 || length > units)
+        length = units;
+    const char *characters = stored + headerBytes;
+    switch (Form(header & ((1u << formBits) - 1))) {
+    case Form::Utf16:
+        return QStringView(reinterpret_cast<const char16_t *>(characters), length);
+    case Form::Utf8:
+        return QUtf8StringView(characters, length);
+    default:
+        return QLatin1StringView(characters, length);
+    }
+}
+
+QString TextStore::text(Ref ref) const
+{
+    const QAnyStringView stored = view(ref);
+    return stored.visit([](auto characters) {
+        if constexpr (std::is_same_v<decltype(characters), QUtf8StringView>)
+            return textOfUtf8(QByteArrayView(characters.data(), characters.size()));
+        else
+            return characters.toString();
+    });
 }
 
 // Room for `bytes` more; a text never spans two chunks. The chunks are not

@@ -11,24 +11,24 @@
 namespace kestrelon {
 
 // Append-only storage for many short texts: each is kept in one byte a
-// character when all its characters are Latin-1, otherwise as UTF-16, in
-// large chunks rather than one allocation a text. A text reads back exactly
-// as it was added.
+// character when all its characters are Latin-1, otherwise as UTF-16, or as
+// the UTF-8 it was given in, in large chunks rather than one allocation a
+// text. A text reads back exactly as it was added.
 class TextStore
 {
 public:
     // Which chunk (upper 13 bits) and where in it, in units of four bytes.
     using Ref = quint32;
 
-    // Latin-1 is copied as it stands; UTF-16 is kept in single bytes where
-    // every character fits.
+    // Latin-1 and UTF-8 are copied as they stand; UTF-16 is kept in single
+    // bytes where every character fits.
     Ref add(QAnyStringView text);
 
-    // The stored characters, valid as long as the store; or only the first
-    // `length` of them.
+    // The stored text, valid as long as the store; or only the first
+    // `length` units of it (bytes of UTF-8).
     QAnyStringView view(Ref ref) const { return view(ref, -1); }
     QAnyStringView view(Ref ref, qsizetype length) const;
-    QString text(Ref ref) const { return view(ref).toString(); }
+    QString text(Ref ref) const;
     // Asks the processor to start loading a text, to be read a little later.
     void prefetch(Ref ref) const { prefetchLine(at(ref)); }
 
@@ -50,10 +50,12 @@ private:
         return chunks_[size_t(ref >> 19)].data() + size_t(ref & 0x7FFFFu) * 4;
     }
 
-    Ref addLatin1(QLatin1StringView text);
+    enum class Form : quint8 { Latin1, Utf16, Utf8 };
+
+    Ref addBytes(Form form, const char *bytes, qsizetype length);
     Ref addUtf16(QStringView text);
-    // Room for a text of `length` characters, its header written.
-    char *start(qsizetype length, bool wide, Ref &ref);
+    // Room for a text of `length` units, its header written.
+    char *start(qsizetype length, Form form, Ref &ref);
     char *reserve(size_t bytes, Ref &ref);
 
     std::vector<LargeBlock> chunks_;

@@ -2,6 +2,7 @@
 #include "TreeModel.h"
 
 #include "data/Error.h"
+#include "data/Utf8Text.h"
 
 #include <QVarLengthArray>
 
@@ -62,7 +63,7 @@ size_t hashOf(QStringView key)
 
 size_t hashOf(QUtf8StringView key)
 {
-    return hashOf(QStringView(key.toString()));
+    return hashOf(QStringView(textOfUtf8(QByteArrayView(key.data(), key.size()))));
 }
 
 // Characters given as UTF-8 in UTF-16, where lengths count characters;
@@ -71,7 +72,7 @@ QAnyStringView inCharacters(QAnyStringView text, QString &holder)
 {
     return text.visit([&holder](auto characters) -> QAnyStringView {
         if constexpr (std::is_same_v<decltype(characters), QUtf8StringView>) {
-            holder = characters.toString();
+            holder = textOfUtf8(QByteArrayView(characters.data(), characters.size()));
             return holder;
         } else {
             return characters;
