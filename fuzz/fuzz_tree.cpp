@@ -50,16 +50,37 @@ FieldValue fuzzedSmallNumber(FuzzedDataProvider &data, int highest, int step)
     }
 }
 
+// A cell holding the value, text as a value or in the single bytes a block
+// may bring it in: keys and texts must come out the same either way.
+void fill(RowCell &cell, FuzzedDataProvider &data, const FieldValue &value)
+{
+    cell = value;
+    if (value.kind() != FieldValue::Kind::Text)
+        return;
+    const QString text = value.textView().toString();
+    switch (data.ConsumeIntegralInRange(0, 2)) {
+    case 0:
+        if (QString::fromLatin1(text.toLatin1()) == text)
+            cell.assignLatin1(QLatin1StringView(text.toLatin1()));
+        break;
+    case 1:
+        cell.assignUtf8(QUtf8StringView(text.toUtf8()));
+        break;
+    default:
+        break;
+    }
+}
+
 HierarchyRow fuzzedRow(FuzzedDataProvider &data, int levelStep)
 {
     HierarchyRow row;
-    row.name = fuzzedName(data);
-    row.parent = fuzzedName(data);
-    row.level = fuzzedSmallNumber(data, 4, levelStep);
-    row.id = fuzzedSmallNumber(data, 6, 1);
-    row.parentId = fuzzedSmallNumber(data, 6, 1);
-    row.parentLevel = fuzzedSmallNumber(data, 4, levelStep);
-    row.tag = fuzzedValue(data);
+    fill(row.name, data, fuzzedName(data));
+    fill(row.parent, data, fuzzedName(data));
+    fill(row.level, data, fuzzedSmallNumber(data, 4, levelStep));
+    fill(row.id, data, fuzzedSmallNumber(data, 6, 1));
+    fill(row.parentId, data, fuzzedSmallNumber(data, 6, 1));
+    fill(row.parentLevel, data, fuzzedSmallNumber(data, 4, levelStep));
+    fill(row.tag, data, fuzzedValue(data));
     return row;
 }
 
@@ -91,14 +112,14 @@ bool sameValue(const FieldValue &a, const FieldValue &b)
 void checkPlaced(const TreeModel &tree, const HierarchyRules &rules, const HierarchyRow &row)
 {
     const TreeModel::Node node = TreeModel::Node(tree.nodeCount() - 1);
-    FUZZ_CHECK(tree.key(node) == concat(row.name, row.id).toText());
-    FUZZ_CHECK(tree.text(node) == row.name.toText());
-    FUZZ_CHECK(sameValue(tree.tag(node), row.tag));
+    FUZZ_CHECK(tree.key(node) == concat(row.name.value(), row.id.value()).toText());
+    FUZZ_CHECK(tree.text(node) == row.name.value().toText());
+    FUZZ_CHECK(sameValue(tree.tag(node), row.tag.value()));
     FUZZ_CHECK(tree.image(node) == 1);
     FUZZ_CHECK(!tree.isExpanded(node));
-    const QString parentKey = equals(row.level, rules.firstLevel)
+    const QString parentKey = equals(row.level.value(), rules.firstLevel)
                                   ? rules.rootKey
-                                  : concat(row.parent, row.parentId).toText();
+                                  : concat(row.parent.value(), row.parentId.value()).toText();
     FUZZ_CHECK(tree.key(tree.parentOf(node)) == parentKey);
 }
 

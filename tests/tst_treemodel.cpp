@@ -173,7 +173,9 @@ private slots:
             QCOMPARE(tree.key(node), key);
             QCOMPARE(tree.text(node), text);
             QCOMPARE(tree.item(key), node);
-            for (const auto &[asked, unused] : forms) {
+            for (const auto &form : forms) {
+                // Not a structured binding: a lambda below captures it.
+                const QAnyStringView asked = form.first;
                 QCOMPARE(TreeModel::hashOfKey(asked), TreeModel::hashOfKey(addedKey));
                 const QString childKey = QStringLiteral("c%1").arg(tree.nodeCount());
                 const auto child = tree.addChild(asked, TreeModel::hashOfKey(asked), childKey,
