@@ -55,17 +55,26 @@ QString containsPattern(QStringView text)
     return pattern + u'%';
 }
 
-// Rows whose name may match: every name containing the wanted text (a
-// case-insensitive LIKE only lets more through). SQLite matches a stored
-// fractional number or blob against its own text form, which need not be
-// the one the program reads, so it lets all of those through too.
-QString narrowingCondition(Database &database, const QString &nameColumn)
+// A query's condition, and its one parameter.
+struct Narrowing
 {
-    const QString like = QStringLiteral("%1 LIKE ? ESCAPE '!'").arg(nameColumn);
+    QString condition;
+    QString parameter;
+};
+
+// Rows whose name may match: every name containing the wanted text. Where
+// LIKE tests that, its case-insensitive matching only lets more through.
+// SQLite finds the text itself, much as fast as it reads the rows: it
+// matches a stored fractional number or blob against its own text form,
+// which need not be the one the program reads, so it lets all of those
+// through too.
+Narrowing narrowing(Database &database, const QString &nameColumn, QStringView wanted)
+{
     if (database.systemName().compare(QLatin1String("SQLite"), Qt::CaseInsensitive) != 0)
-        return like;
-    return QStringLiteral("(%1 OR typeof(%2) NOT IN ('text', 'integer', 'null'))")
-        .arg(like, nameColumn);
+        return {QStringLiteral("%1 LIKE ? ESCAPE '!'").arg(nameColumn), containsPattern(wanted)};
+    return {QStringLiteral("(instr(%1, ?) > 0 OR typeof(%1) NOT IN ('text', 'integer', 'null'))")
+                .arg(nameColumn),
+            wanted.toString()};
 }
 
 // The rows a narrowing query found, when they settle the answer.
@@ -95,9 +104,9 @@ std::optional<NarrowedLookup> narrowedLookup(Database &database, const QStringLi
         // Any order will do; one of its own also keeps the planner from
         // working for the row set's order (SQLite then scans a view's table
         // through an index).
-        lookup.rows =
-            database.openRecordsetWhere(LithRow.rowSet, narrowingCondition(database, column),
-                                        {containsPattern(wanted.textView())}, column);
+        const Narrowing narrowed = narrowing(database, column, wanted.textView());
+        lookup.rows = database.openRecordsetWhere(LithRow.rowSet, narrowed.condition,
+                                                  {narrowed.parameter}, column);
         Recordset &cursor = *lookup.rows;
         // The text form of a number, a date or bytes in the database may not
         // be the one the program reads.
