@@ -35,6 +35,13 @@ bool TextStore::fitsLatin1(QStringView text)
     return bits < 0x100;
 }
 
+void TextStore::narrow(QStringView text, char *out)
+{
+    const char16_t *source = text.utf16();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        out[i] = char(source[i]);
+}
+
 TextStore::Ref TextStore::add(QAnyStringView text)
 {
     return text.visit([this](auto characters) {
@@ -62,9 +69,7 @@ TextStore::Ref TextStore::addUtf16(QStringView text)
     if (wide) {
         std::memcpy(characters, text.utf16(), size_t(text.size()) * sizeof(char16_t));
     } else {
-        const char16_t *source = text.utf16();
-        for (qsizetype i = 0; i < text.size(); ++i)
-            characters[i] = char(source[i]);
+        narrow(text, characters);
     }
     return ref;
 }

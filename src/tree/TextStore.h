@@ -38,6 +38,8 @@ public:
 
     // Whether every character is Latin-1, and so kept in one byte.
     static bool fitsLatin1(QStringView text);
+    // Writes such characters to `out`, one byte each.
+    static void narrow(QStringView text, char *out);
 
     // Bytes taken by the chunks so far.
     size_t capacity() const { return capacity_; }

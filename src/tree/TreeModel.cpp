@@ -56,8 +56,7 @@ size_t hashOf(QStringView key)
     if (!TextStore::fitsLatin1(key))
         return qHash(key, hashSeed);
     QVarLengthArray<char, 256> bytes(key.size());
-    for (qsizetype i = 0; i < key.size(); ++i)
-        bytes[i] = char(key[i].unicode());
+    TextStore::narrow(key, bytes.data());
     return hashOf(QLatin1StringView(bytes.data(), bytes.size()));
 }
 
