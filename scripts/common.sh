@@ -25,7 +25,8 @@ ensure_packages() {
         "${missing[@]}"
 }
 
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev unixodbc-dev)
+# Qt's SVG module renders the icon's drawing at its sizes while building.
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev unixodbc-dev)
 RUNTIME_PACKAGES=(unixodbc odbcinst libsqliteodbc sqlite3 qt6-qpa-plugins fonts-dejavu-core)
 # clang and its runtime libraries: the sanitised build and libFuzzer.
 TEST_PACKAGES=(libsqlite3-dev odbc-postgresql postgresql mariadb-server mariadb-client odbc-mariadb
@@ -34,7 +35,10 @@ TEST_PACKAGES=(libsqlite3-dev odbc-postgresql postgresql mariadb-server mariadb-
 # the tools that look at the window from outside.
 TEST_PACKAGES+=(xvfb openbox icewm weston qt6-wayland xdotool x11-utils imagemagick)
 # The Debian package: made by cpack (dpkg-shlibdeps, file), then checked.
-TEST_PACKAGES+=(dpkg-dev file lintian desktop-file-utils appstream)
+TEST_PACKAGES+=(dpkg-dev file lintian desktop-file-utils appstream appstream-compose)
+# Every source file compiled for Windows: mingw-w64's g++ with its Windows
+# and ODBC headers.
+TEST_PACKAGES+=(g++-mingw-w64-x86-64-posix)
 
 # free_port FIRST: the first port from FIRST on that nothing listens on.
 free_port() {

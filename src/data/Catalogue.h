@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OdbcApi.h"
 #include <QString>
 #include <QStringList>
-#include <sql.h>
 
 namespace kestrelon {
 class Database;

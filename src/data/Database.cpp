@@ -8,8 +8,8 @@
 #include "SqliteSorting.h"
 #include "Workspace.h"
 
+#include "OdbcApi.h"
 #include <iterator>
-#include <sqlext.h>
 
 #ifndef Q_OS_WIN
 #include <langinfo.h>

@@ -3,7 +3,7 @@
 
 #include "Error.h"
 
-#include <sqlext.h>
+#include "OdbcApi.h"
 
 namespace kestrelon {
 

@@ -3,9 +3,9 @@
 
 #include "OdbcText.h"
 
+#include "OdbcApi.h"
 #include <QStringList>
 #include <algorithm>
-#include <sqlext.h>
 
 namespace kestrelon::odbc {
 

@@ -3,7 +3,7 @@
 
 #include "Error.h"
 
-#include <sql.h>
+#include "OdbcApi.h"
 
 namespace kestrelon::odbc {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OdbcHandle.h"
 
-#include <sqlext.h>
+#include "OdbcApi.h"
 
 namespace kestrelon::odbc {
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OdbcApi.h"
 #include <QString>
-#include <sql.h>
 
 #include <vector>
 

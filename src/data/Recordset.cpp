@@ -5,7 +5,7 @@
 #include "OdbcDiagnostics.h"
 #include "OdbcText.h"
 
-#include <sqlext.h>
+#include "OdbcApi.h"
 
 namespace kestrelon {
 

@@ -7,12 +7,12 @@
 #include "OdbcHandle.h"
 #include "RowBlock.h"
 
+#include "OdbcApi.h"
 #include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <optional>
-#include <sql.h>
 #include <vector>
 
 namespace kestrelon {

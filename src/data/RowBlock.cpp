@@ -5,9 +5,9 @@
 #include "OdbcText.h"
 #include "Utf8Text.h"
 
+#include "OdbcApi.h"
 #include <algorithm>
 #include <cstring>
-#include <sqlext.h>
 
 namespace kestrelon {
 

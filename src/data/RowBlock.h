@@ -3,8 +3,8 @@
 
 #include "FieldValue.h"
 
+#include "OdbcApi.h"
 #include <optional>
-#include <sql.h>
 #include <string_view>
 #include <vector>
 

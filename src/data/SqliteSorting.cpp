@@ -4,9 +4,9 @@
 #include "OdbcHandle.h"
 #include "OdbcText.h"
 
+#include "OdbcApi.h"
 #include <QString>
 #include <algorithm>
-#include <sqlext.h>
 #include <thread>
 
 namespace kestrelon {

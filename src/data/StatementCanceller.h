@@ -3,8 +3,8 @@
 
 #include "OdbcHandle.h"
 
+#include "OdbcApi.h"
 #include <memory>
-#include <sql.h>
 
 namespace kestrelon {
 

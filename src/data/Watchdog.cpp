@@ -3,7 +3,7 @@
 
 #include "ConnectionSockets.h"
 
-#include <sqlext.h>
+#include "OdbcApi.h"
 
 namespace kestrelon {
 
