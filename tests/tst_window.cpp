@@ -7,6 +7,7 @@
 #include "support/FormProbe.h"
 #include "support/SqliteFile.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QScreen>
 #include <QSet>
@@ -101,10 +102,16 @@ private slots:
         QCOMPARE(probe.tv->iconSize(), QSize(32, 32));
         const QList<QWidget *> controls{probe.tv, probe.txtDescription, probe.btn_define,
                                         probe.lbl_level};
-        for (const QWidget *control : controls) {
-            QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+        // What a screen reader hears of each control; the label is named
+        // by its caption once it has one.
+        for (QWidget *control : controls) {
+            const QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(),
+                     qPrintable(control->objectName()));
             QVERIFY(control->isEnabled());
         }
+        QCOMPARE(QAccessible::queryAccessibleInterface(probe.lbl_level)->text(QAccessible::Name),
+                 QStringLiteral("Level"));
     }
 
     void shownCentredWithFocusInTheTree()

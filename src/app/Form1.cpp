@@ -4,6 +4,7 @@
 #include "DescriptionBox.h"
 #include "DetailsWorker.h"
 #include "FormLayout.h"
+#include "LevelLabel.h"
 #include "LoadProgress.h"
 #include "MessageBoxes.h"
 #include "Messages.h"
@@ -117,9 +118,8 @@ void Form1::createControls()
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtDescription->setTabChangesFocus(true);
 
-    lbl_level = new QLabel(this);
+    lbl_level = new LevelLabel(this);
     lbl_level->setObjectName(QStringLiteral("lbl_level"));
-    lbl_level->setAccessibleName(QStringLiteral("Level"));
     lbl_level->setTextFormat(Qt::PlainText);
     lbl_level->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
