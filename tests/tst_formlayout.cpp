@@ -8,6 +8,8 @@
 
 using namespace kestrelon;
 
+Q_DECLARE_METATYPE(kestrelon::TextRoom)
+
 namespace {
 
 // The six values the layout writes, in its order: tv.Width,
@@ -108,6 +110,44 @@ private slots:
         const FormGeometry twice = layoutForm(outerWidth, outerHeight, once, wholePixels);
         QCOMPARE(written(twice), written(once));
         QCOMPARE(unwritten(twice), unwritten(once));
+    }
+
+    // Text that needs more room than designed: the button and the label
+    // grow, the box starts the designed 105 twips right of the wider one
+    // and reaches the designed 145 twips below the label; at 8010 x 5995
+    // the box still ends at 7830 and 400 twips above the bottom.
+    void roomForText_data()
+    {
+        QTest::addColumn<TextRoom>("text");
+        QTest::addColumn<QList<float>>("sizes"); // button w h, label w h, box left h
+        QTest::addColumn<QList<float>>("expected");
+        QTest::newRow("fits as designed")
+            << TextRoom{600, 300, 700, 200} << QList<float>{855, 375, 855, 375, 1080, 1095}
+            << QList<float>{7710, 6750, 4500, 4500, 4400, 5075};
+        QTest::newRow("wider button")
+            << TextRoom{1200, 300, 700, 200} << QList<float>{1200, 375, 855, 375, 1425, 1095}
+            << QList<float>{7710, 6405, 4500, 4500, 4400, 5075};
+        QTest::newRow("wider label")
+            << TextRoom{600, 300, 1500, 200} << QList<float>{855, 375, 1500, 375, 1725, 1095}
+            << QList<float>{7710, 6105, 4500, 4500, 4400, 5075};
+        QTest::newRow("taller both")
+            << TextRoom{1245, 540, 1050, 390} << QList<float>{1245, 540, 1050, 390, 1470, 1275}
+            << QList<float>{7710, 6360, 4320, 4320, 4220, 5060};
+    }
+    void roomForText()
+    {
+        QFETCH(TextRoom, text);
+        const FormGeometry g = withRoomForText(designedGeometry(), text);
+        QTEST((QList<float>{g.btn_define.width, g.btn_define.height, g.lbl_level.width,
+                            g.lbl_level.height, g.txtDescription.left, g.txtDescription.height}),
+              "sizes");
+        const FormGeometry laidOut = layoutForm(8010, 5995, g);
+        QTEST(written(laidOut), "expected");
+        QCOMPARE(laidOut.txtDescription.left + laidOut.txtDescription.width, 7830.0f);
+        QVERIFY(laidOut.lbl_level.top + laidOut.lbl_level.height <=
+                laidOut.txtDescription.top + laidOut.txtDescription.height);
+        // Growing again from what it grew to changes nothing.
+        QCOMPARE(written(layoutForm(8010, 5995, withRoomForText(laidOut, text))), written(laidOut));
     }
 
     // The window on the screen's available area, in pixels: its designed

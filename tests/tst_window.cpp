@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
@@ -46,6 +47,64 @@ struct ShownForm
     FormProbe probe{form};
 };
 
+// Where a control's caption is drawn: the pixels that differ from the same
+// control drawn without it.
+QRect captionInk(QWidget *control, const std::function<void(const QString &)> &setCaption,
+                 const QString &caption)
+{
+    const QImage with = control->grab().toImage();
+    setCaption(QString());
+    const QImage without = control->grab().toImage();
+    setCaption(caption);
+    QRect ink;
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x)
+            if (with.pixel(x, y) != without.pixel(x, y))
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+// The caption's ink as wide and as high as the same text drawn with room to
+// spare, and at least `clearance` pixels from each edge of the control.
+bool captionDrawnWhole(QWidget *control, int clearance)
+{
+    QString caption;
+    std::function<void(const QString &)> setCaption;
+    if (auto *button = qobject_cast<QPushButton *>(control)) {
+        caption = button->text();
+        setCaption = [button](const QString &text) { button->setText(text); };
+    } else {
+        auto *label = qobject_cast<QLabel *>(control);
+        caption = label->text();
+        setCaption = [label](const QString &text) { label->setText(text); };
+    }
+    const QRect ink = captionInk(control, setCaption, caption);
+
+    QImage free(control->fontMetrics().boundingRect(caption).size() + QSize(40, 40),
+                QImage::Format_ARGB32);
+    free.fill(Qt::white);
+    {
+        QPainter painter(&free);
+        painter.setFont(control->font());
+        painter.setPen(Qt::black);
+        painter.drawText(20, 20 + control->fontMetrics().ascent(), caption);
+    }
+    QRect freeInk;
+    for (int y = 0; y < free.height(); ++y)
+        for (int x = 0; x < free.width(); ++x)
+            if (free.pixel(x, y) != qRgb(255, 255, 255))
+                freeInk |= QRect(x, y, 1, 1);
+
+    const QRect inside = control->rect().marginsRemoved(
+        QMargins(clearance, clearance / 2, clearance, clearance / 2));
+    const bool whole = std::abs(ink.width() - freeInk.width()) <= 1 &&
+                       std::abs(ink.height() - freeInk.height()) <= 1;
+    if (!whole || !inside.contains(ink))
+        qWarning() << control->objectName() << "caption" << caption << "drawn at" << ink << "in"
+                   << control->rect() << "; whole it is" << freeInk.size();
+    return whole && inside.contains(ink);
+}
+
 } // namespace
 
 // The main window: its controls and settings, the keyboard, the folder
@@ -71,7 +130,8 @@ private slots:
 
         QCOMPARE(form.windowTitle(), QStringLiteral("Kestrelon"));
         const QList<QSize> iconSizes = form.windowIcon().availableSizes();
-        QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            QVERIFY2(iconSizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
         const Qt::WindowFlags frame = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                       Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
         QCOMPARE(form.windowFlags() & frame, frame);
@@ -429,6 +489,59 @@ private slots:
         }
         QCOMPARE(open, opened);
         QVERIFY(shown.boxes.boxes().isEmpty());
+    }
+
+    // The designed sizes are the least the button and the label get: at a
+    // larger font each grows to its caption, the description box moves
+    // right of them and grows down with them, and nothing overlaps. Seen in
+    // pixels, each caption is drawn whole, clear of its control's edges.
+    void roomForTextAtLargerFonts_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("asDesigned");
+        QTest::newRow("9 pt") << 9 << true;
+        QTest::newRow("12 pt") << 12 << false;
+        QTest::newRow("16 pt") << 16 << false;
+    }
+    void roomForTextAtLargerFonts()
+    {
+        QFETCH(int, points);
+        QFETCH(bool, asDesigned);
+        const QFont previous = QApplication::font();
+        auto restore = qScopeGuard([&previous] { QApplication::setFont(previous); });
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
+        ShownForm shown;
+        QVERIFY(shown.ready());
+        const FormProbe &probe = shown.probe;
+        probe.select(QStringLiteral("Granite2"));
+        QTest::mouseClick(probe.btn_define, Qt::LeftButton);
+        QTRY_COMPARE(probe.lbl_level->text(), QStringLiteral("Level: 2"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(probe.lbl_level)->text(QAccessible::Name),
+                 QStringLiteral("Level: 2"));
+        // The new caption asks the window to lay it out again.
+        QCoreApplication::sendPostedEvents();
+
+        const QRect button = probe.btn_define->geometry();
+        const QRect label = probe.lbl_level->geometry();
+        const QRect box = probe.txtDescription->geometry();
+        const QRect tree = probe.tv->geometry();
+        if (asDesigned) {
+            QCOMPARE(button.size(), QSize(57, 25));
+            QCOMPARE(label.size(), QSize(57, 25));
+            QCOMPARE(box.left(), 72);
+            QCOMPARE(box.height(), 73);
+        } else {
+            QVERIFY(button.width() > 57 && button.height() > 25);
+        }
+        QVERIFY(label.top() > button.bottom());
+        QVERIFY(box.left() > std::max(button.right(), label.right()));
+        QVERIFY(box.top() > tree.bottom());
+        QCOMPARE(box.top(), button.top());
+        QVERIFY(label.bottom() <= box.bottom());
+        QVERIFY(shown.form.rect().contains(box) && shown.form.rect().contains(label));
+
+        QVERIFY(captionDrawnWhole(probe.btn_define, 3));
+        QVERIFY(captionDrawnWhole(probe.lbl_level, 0));
     }
 
     void minimisedLeavesTheLayout()

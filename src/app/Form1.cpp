@@ -11,6 +11,7 @@
 #include "Pictures.h"
 #include "RowFeed.h"
 #include "TermTreeView.h"
+#include "TextRoom.h"
 #include "Twips.h"
 #include "WindowPlacement.h"
 
@@ -184,6 +185,8 @@ void Form1::placeOnScreen()
     const QSize designed(twips.toPixels(designedClientWidth), twips.toPixels(designedClientHeight));
     const auto *centring = new FramedCentring(*this, designed);
     connect(centring, &FramedCentring::outerSizeChanged, this,
+            [this] { guarded([this] { Form_Resize(); }); });
+    connect(new TextRoomWatcher(*this), &TextRoomWatcher::changed, this,
             [this] { guarded([this] { Form_Resize(); }); });
 }
 
@@ -430,6 +433,7 @@ void Form1::Form_Resize()
     current.txtDescription = rectOf(*txtDescription, twips);
     current.btn_define = rectOf(*btn_define, twips);
     current.lbl_level = rectOf(*lbl_level, twips);
+    current = withRoomForText(current, textRoomOf(*btn_define, *lbl_level, twips));
 
     const QSize outer = outerSize(*this);
     // A written value reads back as the control holds it: whole pixels.
