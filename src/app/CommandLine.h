@@ -3,14 +3,12 @@
 
 namespace kestrelon {
 
-// Answers --help and --version before anything needs a display, and then
-// ends the process, as Qt's command-line parser does: on a terminal, or in
-// a message box where the program has none (Windows). With anything else on
-// the command line it returns and the window starts.
-void answerOnTerminal(int &argc, char *argv[]);
-
-// Refuses options the program does not know, once the window's application
-// has taken its own options (such as -platform) off the command line.
-void refuseUnknownOptions();
+// Reads the command line before anything needs a display. --help and
+// --version are answered, and the process ends, as Qt's command-line parser
+// does: on a terminal, or in a message box where the program has none
+// (Windows). An unknown option or any argument ends it too, with a one-line
+// error and exit status 1. Otherwise it returns and the window starts; Qt's
+// own options (such as -platform) are left for the window's application.
+void readCommandLine(int argc, char *argv[]);
 
 } // namespace kestrelon

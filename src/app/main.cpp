@@ -18,10 +18,9 @@ void nameTheApplication()
 int main(int argc, char *argv[])
 {
     nameTheApplication();
-    kestrelon::answerOnTerminal(argc, argv);
+    kestrelon::readCommandLine(argc, argv);
 
     QApplication application(argc, argv);
-    kestrelon::refuseUnknownOptions();
     QApplication::setApplicationDisplayName(QStringLiteral("Kestrelon"));
     // Ties the window to the installed kestrelon.desktop and its icon.
     QApplication::setDesktopFileName(QStringLiteral("kestrelon"));
