@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LoadProgress.h"
 
+#include "WindowPlacement.h"
+
 #include "data/Error.h"
 
 #include <QApplication>
@@ -13,6 +15,15 @@ namespace {
 
 // How often the window is brought up to date and its events handled.
 constexpr qint64 updateMilliseconds = 100;
+
+// The largest count the window is sized for, so that it neither grows nor
+// moves while the count does.
+constexpr qint64 largestCount = 999'999'999'999;
+
+QString progressText(qint64 rows)
+{
+    return QStringLiteral("Reading the vocabulary: %1 rows").arg(QLocale().toString(rows));
+}
 
 } // namespace
 
@@ -36,6 +47,10 @@ void LoadProgress::answer()
         window_->setMinimumDuration(0);
         window_->setAutoReset(false);
         window_->setAutoClose(false);
+        window_->setLabelText(progressText(largestCount));
+        window_->setFixedSize(window_->sizeHint());
+        // Centred on the screen, frame included, like the main window.
+        new FramedCentring(*window_, window_->size());
         window_->show();
         update();
         return;
@@ -46,8 +61,7 @@ void LoadProgress::answer()
 
 void LoadProgress::update()
 {
-    window_->setLabelText(QStringLiteral("Reading the vocabulary: %1 rows")
-                              .arg(QLocale().toString(rows_.load(std::memory_order_relaxed))));
+    window_->setLabelText(progressText(rows_.load(std::memory_order_relaxed)));
     QApplication::processEvents();
     updated_.start();
     if (window_->wasCanceled()) {

@@ -12,7 +12,8 @@ namespace kestrelon {
 
 // Follows a start-up that reads the data source. Once the reading has taken
 // about a second, a small window shows the number of rows read so far, with
-// a Cancel button.
+// a Cancel button. The window is centred on the screen and keeps one size,
+// made for the largest count it may show.
 class LoadProgress
 {
 public:

@@ -17,6 +17,7 @@
 # left in $KESTRELON_SHOTS when it is set.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
+source "$(dirname "$0")/x11.sh"
 
 program=$1 wm=$2 screen=${3:-1280x1024} scale=${4:-1}
 delays=(0 0.25 0.5 0.75 1)
@@ -46,16 +47,6 @@ fail() {
 # Scales a length in the program's own pixels to the screen's, rounding.
 device() { awk -v v="$1" -v s="$scale" 'BEGIN { printf "%d", v * s + (v < 0 ? -0.5 : 0.5) }'; }
 within() { local d=$(($1 - $2)); [ "${d#-}" -le "$3" ]; }
-
-start_screen() {
-    local display_file=$work/display
-    : >"$display_file"
-    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$display_file" 2>/dev/null &
-    pids+=($!)
-    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.05; done
-    DISPLAY=:$(cat "$display_file")
-    export DISPLAY
-}
 
 start_weston() {
     rm -f "$work"/wayland-0*
@@ -96,16 +87,8 @@ read_weston_geometry() {
     wa_x=0 wa_y=32 wa_w=${screen%x*} wa_h=$((${screen#*x} - 32))
 }
 
-# The window's geometry as the X server has it: client, frame extents and
-# the work area the window manager leaves to windows.
 read_geometry() {
-    [ "$wm" = weston ] && { read_weston_geometry; return; }
-    eval "$(xwininfo -id "$window" | awk '
-        /Absolute upper-left X/ {print "x=" $4} /Absolute upper-left Y/ {print "y=" $4}
-        /Width:/ {print "w=" $2} /Height:/ {print "h=" $2}')"
-    read -r left right top bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS |
-        sed -n 's/.*= //; s/,//gp')
-    read -r wa_x wa_y wa_w wa_h _ < <(xprop -root _NET_WORKAREA | sed -n 's/.*= //; s/,//gp')
+    if [ "$wm" = weston ]; then read_weston_geometry; else read_x11_geometry "$window"; fi
 }
 
 # Waits until the window has stood still for a second (at most 15 s).
@@ -188,7 +171,7 @@ for start in "${!delays[@]}"; do
     if [ "$wm" = weston ]; then
         start_weston
     else
-        start_screen
+        start_screen "$screen"
         "$wm" >"$work/wm.log" 2>&1 &
         pids+=($!)
     fi
