@@ -34,6 +34,9 @@ TEST_PACKAGES=(libsqlite3-dev odbc-postgresql postgresql mariadb-server mariadb-
 # The window on real desktops: X window managers, a Wayland compositor, and
 # the tools that look at the window from outside.
 TEST_PACKAGES+=(xvfb openbox icewm weston qt6-wayland xdotool x11-utils imagemagick)
+# The window as a screen reader meets it: a D-Bus session, the AT-SPI
+# accessibility bus and its Python client.
+TEST_PACKAGES+=(dbus-daemon at-spi2-core python3-pyatspi)
 # The Debian package: made by cpack (dpkg-shlibdeps, file), then checked.
 TEST_PACKAGES+=(dpkg-dev file lintian desktop-file-utils appstream appstream-compose)
 # Every source file compiled for Windows: mingw-w64's g++ with its Windows

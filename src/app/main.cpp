@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "Form1.h"
 #include "Pictures.h"
+#include "WindowAccessible.h"
 
 #include <QApplication>
 
@@ -25,6 +26,7 @@ int main(int argc, char *argv[])
     // Ties the window to the installed kestrelon.desktop and its icon.
     QApplication::setDesktopFileName(QStringLiteral("kestrelon"));
     QApplication::setWindowIcon(kestrelon::Pictures::globe());
+    kestrelon::presentWindowsAsWindows();
 
     Form1 form;
     form.Form_Load();

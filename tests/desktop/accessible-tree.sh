@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The real program as a screen reader meets it: on a virtual screen with a
+# window manager, on a D-Bus session of its own with the AT-SPI
+# accessibility bus, Qt's accessibility bridge on. A term is found by
+# typing its name, as a user would; accessible-tree.py checks what the
+# accessibility bus shows of the window, presses Define and reads the
+# result back.
+#
+#   accessible-tree.sh KESTRELON
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/common.sh"
+source "$here/x11.sh"
+
+program=$(realpath "$1")
+work=$(mktemp -d)
+pids=()
+trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wait; rm -rf "$work"' EXIT
+export XDG_RUNTIME_DIR=$work
+
+make_demo_database "$work/demo.db"
+sqlite_data_source "$work/demo.db" >"$work/odbc.ini"
+start_screen 1280x1024
+openbox >"$work/wm.log" 2>&1 &
+pids+=($!)
+
+export ODBCINI=$work/odbc.ini QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+export KESTRELON=$program HERE=$here
+# Syenogranite is a level-5 term of the demo lithology.
+timeout 120 dbus-run-session -- bash -c '
+    "$KESTRELON" >"$XDG_RUNTIME_DIR/kestrelon.log" 2>&1 &
+    app=$!
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name "^Kestrelon$" | head -1)
+    xdotool windowactivate --sync "$window" 2>/dev/null || true
+    sleep 1
+    xdotool type --delay 50 Syenogranite
+    status=0
+    /usr/bin/python3 "$HERE/accessible-tree.py" Syenogranite 5 || status=$?
+    kill "$app"
+    exit "$status"'
