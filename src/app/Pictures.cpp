@@ -16,6 +16,9 @@ namespace kestrelon::Pictures {
 
 namespace {
 
+// The sizes rendered from the globe's drawing when the program was built.
+constexpr int renderedGlobeSizes[] = {22, 24, 48, 64, 128, 256};
+
 // One icon whose selected look is the picture itself, not a tinted copy.
 QIcon untinted(const char *const xpm[])
 {
@@ -31,8 +34,10 @@ QIcon untinted(const char *const xpm[])
 QIcon globe()
 {
     QIcon icon;
-    icon.addPixmap(QPixmap(globe32_xpm));
     icon.addPixmap(QPixmap(globe16_xpm));
+    icon.addPixmap(QPixmap(globe32_xpm));
+    for (const int size : renderedGlobeSizes)
+        icon.addFile(QStringLiteral(":/icons/%1/kestrelon.png").arg(size), QSize(size, size));
     return icon;
 }
 

@@ -9,7 +9,9 @@ namespace kestrelon {
 // The program's pictures, drawn as 16-colour images with transparency.
 namespace Pictures {
 
-// A globe showing the Americas, 32x32 and 16x16: the window's icon.
+// A globe showing the Americas: the window's icon. Drawn as 16-colour
+// pictures at 16x16 and 32x32, smoothly at the other sizes a desktop shows
+// (22 to 256).
 QIcon globe();
 
 // Closed folder, open folder and pointing hand at 32x32: the tree's pictures,
