@@ -42,7 +42,10 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "PostgreSQL server.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# Stripped of symbols, and of the sections Debian's own packages leave out.
 set(CPACK_STRIP_FILES ON)
+set(CPACK_KESTRELON_STRIP "${CMAKE_STRIP}")
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/StripSections.cmake)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
@@ -50,10 +53,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # The Qt and unixODBC libraries the program links, as dpkg-shlibdeps finds
 # them; Qt's platform plugins, which it loads to open a window; an ODBC
-# driver for the demo's and most users' SQLite files.
+# driver for the demo's and most users' SQLite files; the drivers for other
+# servers, Qt's Wayland platform, and the ODBC tools and documents the
+# manual page refers to.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsqliteodbc")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "odbc-postgresql, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS
+    "odbc-postgresql, qt6-wayland, unixodbc, odbcinst, unixodbc-common")
 
 include(CPack)
