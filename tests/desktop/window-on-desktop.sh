@@ -165,6 +165,17 @@ check_layout() {
         fail "controls not laid out: tree $tree, box $box, gap between them $gap"
 }
 
+# The window manager's icon for the window: the globe at every size the
+# program has it, from 16 to 256 pixels (at scale 1; Qt scales them with
+# the program).
+check_icon() {
+    [ "$wm" = weston ] || [ "$scale" != 1 ] && return
+    local sizes
+    sizes=$(xprop -len 100000000 -id "$window" _NET_WM_ICON | sed -n 's/.*Icon (\([0-9]*\) x [0-9]*).*/\1/p' |
+        sort -n | tr '\n' ' ')
+    [ "$sizes" = "16 22 24 32 48 64 128 256 " ] || fail "window icon at sizes $sizes"
+}
+
 platform=xcb
 [ "$wm" = weston ] && platform=wayland
 for start in "${!delays[@]}"; do
@@ -190,6 +201,7 @@ for start in "${!delays[@]}"; do
         check_size
         check_place
         check_layout
+        check_icon
         kill -0 "$app" 2>/dev/null || fail "the program ended"
         checked=$((checked + 1))
         if [ -n "${KESTRELON_SHOTS:-}" ]; then
