@@ -2,6 +2,7 @@
 #include "WindowPlacement.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -23,6 +24,9 @@ constexpr qint64 settlingLimitMilliseconds = 5000;
 // times at most.
 constexpr qint64 unshownMilliseconds = 1000;
 constexpr int reshowLimit = 2;
+// Room for panels, where the platform does not tell their size: a little
+// more than a panel usually takes along one edge of the screen.
+constexpr int panelRoom = 48;
 
 bool isFramePlausible(const QMargins &frame)
 {
@@ -57,6 +61,23 @@ QPoint centredFramePosition(QSize frame, const QRect &available)
     return QPoint(available.x() + std::max(0, (available.width() - frame.width()) / 2),
                   available.y() + std::max(0, (available.height() - frame.height()) / 2));
 }
+
+bool fitsBesidePanels(QSize frame, QSize available)
+{
+    return frame.width() <= available.width() - panelRoom &&
+           frame.height() <= available.height() - panelRoom;
+}
+
+namespace {
+
+// Whether Qt knows the area the desktop leaves to windows (X11 does, from
+// the window manager; Wayland does not).
+bool knowsAvailableArea()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+} // namespace
 
 FramedCentring::FramedCentring(QWidget &window, QSize designedClientSize)
     : QObject(&window), window_(window), designed_(designedClientSize)
@@ -140,6 +161,13 @@ void FramedCentring::place()
     if (!screen)
         return;
     const QRect available = screen->availableGeometry();
+    if (!knowsAvailableArea()) {
+        if (fitsBesidePanels(designed_.grownBy(placedWith_), available.size()))
+            window_.resize(designed_);
+        else
+            window_.setWindowState(Qt::WindowMaximized);
+        return;
+    }
     const QSize client = fittedClientSize(designed_, placedWith_, available.size());
     const QPoint frameAt = centredFramePosition(client.grownBy(placedWith_), available);
     window_.setGeometry(QRect(frameAt + QPoint(placedWith_.left(), placedWith_.top()), client));

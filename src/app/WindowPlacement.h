@@ -30,12 +30,21 @@ QSize fittedClientSize(QSize designed, const QMargins &frame, QSize available);
 // still be reached.
 QPoint centredFramePosition(QSize frame, const QRect &available);
 
+// Whether a frame of this size fits in `available` with room to spare for a
+// desktop's panels, for platforms that do not say where those are.
+bool fitsBesidePanels(QSize frame, QSize available);
+
 // Shows a top-level window centred on its screen, frame included, at its
 // designed client size or smaller where the screen's available area is too
 // small. A window manager frames a window only after it is mapped, and one
 // that has just started may report passing frames first, so the placement
 // follows the frame until it has stood still for a while; the layout
 // follows every later change of the outer size as well.
+//
+// On Wayland the compositor places windows, and Qt does not learn the area
+// its panels leave: there the window opens at its designed size where that
+// fits beside any panel, and maximised, at the size the compositor leaves
+// it, where it does not.
 class FramedCentring : public QObject
 {
     Q_OBJECT

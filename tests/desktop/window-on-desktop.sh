@@ -12,7 +12,7 @@
 # WINDOW_MANAGER is an X window manager run under Xvfb (openbox, icewm), or
 # weston: its headless back-end, the program on Wayland. A Wayland
 # compositor places windows itself, so there the frame is only checked to be
-# on the screen. SCREEN is WIDTHxHEIGHT (default 1280x1024); SCALE is the
+# on the screen, and a window too large for it is maximised. SCREEN is WIDTHxHEIGHT (default 1280x1024); SCALE is the
 # program's QT_SCALE_FACTOR (default 1). A screenshot of the last start is
 # left in $KESTRELON_SHOTS when it is set.
 set -euo pipefail
@@ -118,6 +118,12 @@ check_size() {
     if [ "$want_w" -le "$room_w" ] && [ "$want_h" -le "$room_h" ]; then
         [ "$w" -eq "$want_w" ] && [ "$h" -eq "$want_h" ] ||
             fail "client ${w}x${h}, designed ${want_w}x${want_h}"
+    elif [ "$wm" = weston ]; then
+        # Qt does not learn a Wayland compositor's work area: the window
+        # opens maximised and the compositor fits it there, to within the
+        # half pixel Qt's own decoration rounds to at scale 2.
+        within "$w" "$room_w" "$(device 1)" && within "$h" "$room_h" "$(device 1)" ||
+            fail "client ${w}x${h} does not fill ${room_w}x${room_h} (designed ${want_w}x${want_h})"
     else
         # Fitted to the work area, to within a pixel of the program's own.
         { [ "$w" -le "$room_w" ] && [ "$h" -le "$room_h" ] &&
@@ -133,6 +139,10 @@ check_place() {
     echo "$wm, start $start: client ${w}x${h} at $x,$y; frame ${fw}x${fh} at $fx,$fy;" \
         "work area ${wa_w}x${wa_h} at $wa_x,$wa_y"
     [ "$fx" -ge "$wa_x" ] && [ "$fy" -ge "$wa_y" ] || fail "frame at $fx,$fy, off the work area"
+    local slack=0
+    [ "$wm" = weston ] && slack=$(device 1)
+    [ $((fx + fw)) -le $((wa_x + wa_w + slack)) ] && [ $((fy + fh)) -le $((wa_y + wa_h + slack)) ] ||
+        fail "frame ends at $((fx + fw)),$((fy + fh)), off the work area"
     [ "$wm" = weston ] && return
     within "$dx" 0 "$(device 2)" && within "$dy" 0 "$(device 2)" ||
         fail "frame off centre by $((dx / 2)),$((dy / 2)) px"
