@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QPainter>
 #include <QScreen>
 #include <QSet>
@@ -285,6 +286,44 @@ private slots:
 
         for (TreeModel::Node node = 0; node < tree.nodeCount(); ++node)
             QVERIFY(tree.image(node) == 1 || tree.image(node) == 2);
+    }
+
+    // The keys the manual page lists for the tree, on Igneous (open or
+    // closed first): whether it is open afterwards, and what the clipboard
+    // holds.
+    void keysInTheTree_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("openFirst");
+        QTest::addColumn<bool>("openAfter");
+        QTest::addColumn<QString>("copied");
+        const int none = Qt::NoModifier;
+        QTest::newRow("+ opens") << int(Qt::Key_Plus) << none << false << true << QString();
+        QTest::newRow("- closes") << int(Qt::Key_Minus) << none << true << false << QString();
+        QTest::newRow("* opens") << int(Qt::Key_Asterisk) << none << false << true << QString();
+        QTest::newRow("Right opens") << int(Qt::Key_Right) << none << false << true << QString();
+        QTest::newRow("Left closes") << int(Qt::Key_Left) << none << true << false << QString();
+        QTest::newRow("Ctrl+C copies the name")
+            << int(Qt::Key_C) << int(Qt::ControlModifier) << false << false << "Igneous";
+    }
+    void keysInTheTree()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, openFirst);
+        ShownForm shown;
+        QVERIFY(shown.ready());
+        const FormProbe &probe = shown.probe;
+        const QModelIndex igneous = probe.tree->indexOf(probe.tree->item("Igneous1"));
+        probe.tv->setExpanded(igneous, openFirst);
+        probe.select(QStringLiteral("Igneous1"));
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(probe.tv, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTEST(probe.tv->isExpanded(igneous), "openAfter");
+        QTEST(QGuiApplication::clipboard()->text(), "copied");
+        QCOMPARE(probe.tree->image(probe.tree->item("Igneous1")),
+                 probe.tv->isExpanded(igneous) ? 2 : 1);
     }
 
     // The program opens the root before it has children; the view reports
