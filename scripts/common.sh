@@ -37,8 +37,9 @@ TEST_PACKAGES+=(xvfb openbox icewm weston qt6-wayland xdotool x11-utils imagemag
 # The window as a screen reader meets it: a D-Bus session, the AT-SPI
 # accessibility bus and its Python client.
 TEST_PACKAGES+=(dbus-daemon at-spi2-core python3-pyatspi)
-# The Debian package: made by cpack (dpkg-shlibdeps, file), then checked.
-TEST_PACKAGES+=(dpkg-dev file lintian desktop-file-utils appstream appstream-compose)
+# The Debian package: made by cpack (dpkg-shlibdeps, file), then checked,
+# its catalogue data composed and its manual page formatted.
+TEST_PACKAGES+=(dpkg-dev file lintian desktop-file-utils appstream appstream-compose man-db)
 # Every source file compiled for Windows: mingw-w64's g++ with its Windows
 # and ODBC headers.
 TEST_PACKAGES+=(g++-mingw-w64-x86-64-posix)
