@@ -9,14 +9,18 @@ button, the text box, the level label), presses Define through the button's
 action and waits until the label is named by the level and the text box
 holds the definition. Prints the accessible tree it found.
 
-    accessible-tree.py TERM LEVEL
+    accessible-tree.py TERM LEVEL PREFIX
+
+The term is found by typing PREFIX into the tree (the window has the
+keyboard focus), again after a pause if a busy machine broke the typing up.
 """
+import subprocess
 import sys
 import time
 
 import pyatspi
 
-TERM, LEVEL = sys.argv[1], sys.argv[2]
+TERM, LEVEL, PREFIX = sys.argv[1], sys.argv[2], sys.argv[3]
 failures = []
 
 
@@ -115,12 +119,18 @@ if tree:
 if box is not None and text_of(box) != "":
     fail("the text box is not empty at the start: %r" % text_of(box))
 
-# The term is selected from the keyboard by the caller; Define is pressed
-# as a screen reader's user would, through the button's action.
+def selected_after_typing():
+    time.sleep(1)  # longer than the pause that starts a search anew
+    subprocess.run(["xdotool", "type", "--delay", "50", PREFIX], check=True)
+    time.sleep(1)
+    return any(n.name == TERM and pyatspi.STATE_SELECTED in n.getState().getStates()
+               for n, _ in descendants(tree[0]))
+
+
+# The term is selected from the keyboard; Define is pressed as a screen
+# reader's user would, through the button's action.
 if button is not None and label is not None and box is not None:
-    wait_for("selected term %r" % TERM, lambda: any(
-        n.name == TERM and pyatspi.STATE_SELECTED in n.getState().getStates()
-        for n, _ in descendants(tree[0])))
+    wait_for("selected term %r" % TERM, selected_after_typing, seconds=20)
     action = button.queryAction()
     names = [action.getName(i) for i in range(action.nActions)]
     action.doAction(names.index("Press") if "Press" in names else 0)

@@ -2,10 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The real program as a screen reader meets it: on a virtual screen with a
 # window manager, on a D-Bus session of its own with the AT-SPI
-# accessibility bus, Qt's accessibility bridge on. A term is found by
-# typing its name, as a user would; accessible-tree.py checks what the
-# accessibility bus shows of the window, presses Define and reads the
-# result back.
+# accessibility bus, Qt's accessibility bridge on. accessible-tree.py checks
+# what the accessibility bus shows of the window, finds a term by typing
+# its name, as a user would, presses Define and reads the result back.
 #
 #   accessible-tree.sh KESTRELON
 set -euo pipefail
@@ -33,9 +32,7 @@ timeout 120 dbus-run-session -- bash -c '
     app=$!
     window=$(timeout 30 xdotool search --sync --onlyvisible --name "^Kestrelon$" | head -1)
     xdotool windowactivate --sync "$window" 2>/dev/null || true
-    sleep 1
-    xdotool type --delay 50 Syenogranite
     status=0
-    /usr/bin/python3 "$HERE/accessible-tree.py" Syenogranite 5 || status=$?
+    /usr/bin/python3 "$HERE/accessible-tree.py" Syenogranite 5 Syeno || status=$?
     kill "$app"
     exit "$status"'
