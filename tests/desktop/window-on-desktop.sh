@@ -58,10 +58,12 @@ start_weston() {
 }
 
 # weston's own view of the program's window: the surface, decoration
-# included, and its opaque part, the client area.
+# included, and its opaque part, the client area; nothing of the next view
+# while the window has no opaque part yet.
 scene_graph() {
     timeout 5 weston-debug scene-graph 2>/dev/null |
-        awk '/top-level window .Kestrelon./ {found = 1} found && /position:|opaque:/ {
+        awk '/top-level window .Kestrelon./ {found = 1; next} found && /View [0-9]/ {exit}
+             found && /position:|opaque:/ {
                  gsub(/[^0-9 ]/, " "); print; if (++n == 2) exit }' | tr -s ' \n' ' '
 }
 
