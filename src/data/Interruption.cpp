@@ -9,8 +9,20 @@ namespace kestrelon {
 
 void Interruption::interrupt()
 {
-    // Under the lock, so that the statement handle cannot be freed meanwhile.
     const std::lock_guard lock(mutex_);
+    interruptLocked();
+}
+
+void Interruption::interrupt(Work work)
+{
+    const std::lock_guard lock(mutex_);
+    if (work == work_)
+        interruptLocked();
+}
+
+// Under the lock, so that the statement handle cannot be freed meanwhile.
+void Interruption::interruptLocked()
+{
     interrupted_ = true;
     if (running_ != SQL_NULL_HSTMT)
         SQLCancel(running_);
@@ -19,6 +31,13 @@ void Interruption::interrupt()
 void Interruption::reset()
 {
     const std::lock_guard lock(mutex_);
+    interrupted_ = false;
+}
+
+void Interruption::begin(Work work)
+{
+    const std::lock_guard lock(mutex_);
+    work_ = work;
     interrupted_ = false;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QtGlobal>
 #include <mutex>
 #include <sql.h>
 
@@ -10,14 +11,23 @@ namespace kestrelon {
 // running is cancelled with SQLCancel, and every later call fails at once
 // until the connection is given a fresh start. Calls register themselves
 // with a Call for as long as they run.
+//
+// Work may carry a number, so that a stop meant for one piece of work,
+// arriving late, cannot stop the next.
 class Interruption
 {
 public:
+    using Work = quint64;
+
     // Thread-safe: cancels the running statement, if any, and refuses the
     // calls that follow.
     void interrupt();
+    // The same, only while `work` is the connection's current work.
+    void interrupt(Work work);
     // Accepts calls again; the caller does this before starting new work.
     void reset();
+    // Accepts calls again for the work numbered `work`.
+    void begin(Work work);
     bool isInterrupted() const;
 
     // Marks a call as running for the life of the object; `statement` is
@@ -36,8 +46,11 @@ public:
     };
 
 private:
+    void interruptLocked();
+
     mutable std::mutex mutex_;
     SQLHSTMT running_ = SQL_NULL_HSTMT;
+    Work work_ = 0;
     bool interrupted_ = false;
 };
 
