@@ -192,7 +192,8 @@ AfterPress press(const FormProbe &probe, const BoxCatcher &boxes, const QString 
 {
     const qsizetype before = boxes.boxes().size();
     probe.select(key);
-    probe.btn_define->click();
+    if (!probe.pressDefine())
+        QTest::qFail("\"Define\" never ended", __FILE__, __LINE__);
     return {boxes.boxes().mid(before), probe.description(), probe.lbl_level->text()};
 }
 
