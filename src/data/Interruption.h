@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QtGlobal>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <sql.h>
 
@@ -14,13 +16,18 @@ namespace kestrelon {
 //
 // Work may carry a number, so that a stop meant for one piece of work,
 // arriving late, cannot stop the next.
+//
+// A cancel that reaches the driver before the statement has begun is lost:
+// psqlODBC, for one, first sets the session's time limit in a statement of
+// its own. The cancel is therefore sent again, now and then, for as long as
+// the same call still runs; interrupting returns once it has ended.
 class Interruption
 {
 public:
     using Work = quint64;
 
     // Thread-safe: cancels the running statement, if any, and refuses the
-    // calls that follow.
+    // calls that follow. Returns once the call that ran has ended.
     void interrupt();
     // The same, only while `work` is the connection's current work.
     void interrupt(Work work);
@@ -45,11 +52,15 @@ public:
         Interruption &interruption_;
     };
 
+    static constexpr std::chrono::milliseconds cancelAgainAfter{250};
+
 private:
-    void interruptLocked();
+    void interruptLocked(std::unique_lock<std::mutex> &lock);
 
     mutable std::mutex mutex_;
+    std::condition_variable callEnded_;
     SQLHSTMT running_ = SQL_NULL_HSTMT;
+    quint64 calls_ = 0; // calls registered so far
     Work work_ = 0;
     bool interrupted_ = false;
 };
