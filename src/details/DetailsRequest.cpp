@@ -39,6 +39,8 @@ struct DetailsRequest::Queue
     std::condition_variable changed;
     std::optional<Pending> pending;
     std::vector<std::pair<Id, Outcome>> results;
+    // The data source of a request that did not wait for the thread.
+    SourceState leftOver;
     Id cancelledUpTo = 0;
     bool stopping = false;
     bool ended = false;
@@ -60,11 +62,16 @@ DetailsRequest::~DetailsRequest()
     queue_->changed.notify_all();
     const bool ended =
         queue_->changed.wait_for(lock, letGoWithin, [this] { return queue_->ended; });
-    lock.unlock();
-    if (ended)
+    if (ended) {
+        lock.unlock();
         thread_.join();
-    else
-        thread_.detach();
+        return;
+    }
+    // Releasing a cursor waits for the connection, which the thread may
+    // hold for a long time yet: the thread releases what it reads.
+    queue_->leftOver = std::move(source_);
+    lock.unlock();
+    thread_.detach();
 }
 
 void DetailsRequest::setSource(SourceState source)
@@ -141,13 +148,17 @@ void DetailsRequest::interrupt(Id id) const
 
 bool DetailsRequest::event(QEvent *event)
 {
-    if (event->type() != resultsWaiting)
-        return QObject::event(event);
     std::vector<std::pair<Id, Outcome>> results;
     {
+        // Under the lock even the event's type: the request's thread made
+        // the event under it, and Qt's queue hands it over through a lock
+        // that ThreadSanitizer cannot see.
         const std::lock_guard lock(queue_->mutex);
-        results.swap(queue_->results);
+        if (event->type() == resultsWaiting)
+            results.swap(queue_->results);
     }
+    if (event->type() != resultsWaiting)
+        return QObject::event(event);
     for (auto &[id, outcome] : results)
         deliver(id, std::move(outcome));
     return true;
@@ -194,7 +205,9 @@ void DetailsRequest::serve(const std::shared_ptr<Queue> &queue)
             QCoreApplication::postEvent(queue->receiver, new QEvent(resultsWaiting));
     }
     queue->ended = true;
+    const SourceState leftOver = std::move(queue->leftOver);
     queue->changed.notify_all();
+    lock.unlock();
 }
 
 // No exception may leave the thread: anything the job raises becomes the
