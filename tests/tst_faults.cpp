@@ -4,9 +4,9 @@
 #include "support/FormProbe.h"
 #include "support/ShownTexts.h"
 #include "support/SqliteFile.h"
+#include "support/Subprocess.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -92,14 +92,13 @@ class BusySession
 {
 public:
     BusySession(const QString &database, const QString &sql)
+        : session_(qEnvironmentVariable("KESTRELON_TEST_PG_SCRIPT"),
+                   {QStringLiteral("psql"), qEnvironmentVariable("KESTRELON_TEST_PG_CLUSTER"),
+                    QStringLiteral("-d"), database})
     {
-        session_.start(qEnvironmentVariable("KESTRELON_TEST_PG_SCRIPT"),
-                       {QStringLiteral("psql"), qEnvironmentVariable("KESTRELON_TEST_PG_CLUSTER"),
-                        QStringLiteral("-d"), database});
         session_.write(QStringLiteral("SET application_name = 'busy';\n%1\nSELECT pg_sleep(600);\n")
                            .arg(sql)
                            .toUtf8());
-        session_.waitForBytesWritten();
         // Begun once the server shows it asleep.
         for (int tries = 0; tries < 600; ++tries) {
             if (postgres::value(database, QStringLiteral("SELECT count(*) FROM pg_stat_activity "
@@ -117,11 +116,10 @@ public:
                       QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                                      "WHERE application_name = 'busy'"));
         session_.kill();
-        session_.waitForFinished();
     }
 
 private:
-    QProcess session_;
+    Subprocess session_;
 };
 
 // The server process of the program's own session, stopped as by a debugger
@@ -473,11 +471,11 @@ GRANT SELECT ON QryLithParent TO "user";
     }
     void outOfMemoryAtStart()
     {
-#if defined(__SANITIZE_ADDRESS__)
-        QSKIP("AddressSanitizer needs more address space than the limit leaves");
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+        QSKIP("The sanitizer needs more address space than the limit leaves");
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-        QSKIP("AddressSanitizer needs more address space than the limit leaves");
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+        QSKIP("The sanitizer needs more address space than the limit leaves");
 #endif
 #endif
         QFETCH(int, spareMegabytes);
