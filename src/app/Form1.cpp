@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Form1.h"
 
+#include "ControlPlacement.h"
 #include "DescriptionBox.h"
-#include "FormLayout.h"
 #include "MessageBoxes.h"
 #include "Messages.h"
 #include "Pictures.h"
@@ -32,19 +32,6 @@ namespace {
 
 constexpr float designedClientWidth = 6375;
 constexpr float designedClientHeight = 5565;
-
-void place(QWidget &control, const ControlRect &rect, const Twips &twips)
-{
-    control.setGeometry(twips.toPixels(rect.left), twips.toPixels(rect.top),
-                        twips.toPixels(rect.width), twips.toPixels(rect.height));
-}
-
-ControlRect rectOf(const QWidget &control, const Twips &twips)
-{
-    const QRect r = control.geometry();
-    return {twips.fromPixels(r.x()), twips.fromPixels(r.y()), twips.fromPixels(r.width()),
-            twips.fromPixels(r.height())};
-}
 
 } // namespace
 
@@ -159,11 +146,7 @@ void Form1::createControls()
     cancelDefine_->setEnabled(false);
 
     const Twips twips = Twips::of(*this);
-    const FormGeometry designed = designedGeometry();
-    place(*tv, designed.tv, twips);
-    place(*txtDescription, designed.txtDescription, twips);
-    place(*btn_define, designed.btn_define, twips);
-    place(*lbl_level, designed.lbl_level, twips);
+    place(controls(), designedGeometry(), twips);
     resize(twips.toPixels(designedClientWidth), twips.toPixels(designedClientHeight));
 
     setTabOrder(tv, txtDescription);
@@ -402,19 +385,16 @@ void Form1::Form_Resize()
     if (isMinimized())
         return;
     const Twips twips = Twips::of(*this);
-    FormGeometry current;
-    current.tv = rectOf(*tv, twips);
-    current.txtDescription = rectOf(*txtDescription, twips);
-    current.btn_define = rectOf(*btn_define, twips);
-    current.lbl_level = rectOf(*lbl_level, twips);
-
+    const FormGeometry current = geometryOf(controls(), twips);
     const QSize outer = outerSize(*this);
     // A written value reads back as the control holds it: whole pixels.
     const auto store = [&twips](float value) { return twips.fromPixels(twips.toPixels(value)); };
     const FormGeometry next = layoutForm(twips.fromPixels(outer.width()),
                                          twips.fromPixels(outer.height()), current, store);
-    place(*tv, next.tv, twips);
-    place(*txtDescription, next.txtDescription, twips);
-    place(*btn_define, next.btn_define, twips);
-    place(*lbl_level, next.lbl_level, twips);
+    place(controls(), next, twips);
+}
+
+FormControls Form1::controls() const
+{
+    return {tv, txtDescription, btn_define, lbl_level};
 }

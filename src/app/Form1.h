@@ -17,6 +17,7 @@ class QTreeView;
 namespace kestrelon {
 class BuildReport;
 class DetailsRequest;
+struct FormControls;
 struct NodeDetails;
 class SourceLoader;
 struct SelectedNode;
@@ -91,6 +92,7 @@ private:
     void stopReading();
 
     void Form_Resize();
+    kestrelon::FormControls controls() const;
     void btn_define_Click();
     void tv_Expand(kestrelon::TreeModel::Node node);
     void tv_Collapse(kestrelon::TreeModel::Node node);
