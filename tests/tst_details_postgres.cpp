@@ -3,7 +3,13 @@
 #include "support/LoadedWindow.h"
 #include "support/ProgressCanceller.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -30,12 +36,8 @@ INSERT INTO strat_rows (strat_name, parent, strat_level, strat_id, parent_id, pa
                         strat_rank, min_age, max_age)
 VALUES ('Phanerozoic', NULL, 100, 1, NULL, NULL, 'Eon', 0, 538.8),
        ('Paleozoic', 'Phanerozoic', 200, 2, 1, 100, 'Era', 251.9, 538.8);
-CREATE VIEW "QryStratParent" AS
-    SELECT strat_name, parent, strat_level, strat_id, parent_id, parent_level, strat_rank,
-           min_age, max_age FROM strat_rows ORDER BY pos;
 GRANT CONNECT ON DATABASE kestrelon_details TO "user";
 GRANT USAGE ON SCHEMA public TO "user";
-GRANT SELECT ON "QryStratParent" TO "user";
 )");
 
 // Makes "QryLithParent" the given columns of the lithology rows.
@@ -53,6 +55,61 @@ const QString allLithologyColumns =
 
 const QString paleozoicText =
     QStringLiteral("Paleozoic: Era\r\nMinimum Age (mya): 251.9\r\nMaximum Age (mya): 538.8");
+
+// "QryLithParent" as a view whose rows come after the server has slept.
+QString sleepingView(const QString &columns, int seconds)
+{
+    return QStringLiteral(
+               "DROP VIEW IF EXISTS \"QryLithParent\"; CREATE VIEW \"QryLithParent\" AS SELECT %1 "
+               "FROM lith_rows, (SELECT pg_sleep(%2)) AS s ORDER BY pos; GRANT SELECT ON "
+               "\"QryLithParent\" TO \"user\";")
+        .arg(columns)
+        .arg(seconds);
+}
+
+// "QryStratParent", its rows coming after the server has slept `seconds`.
+QString stratigraphyView(int seconds = 0)
+{
+    return QStringLiteral(
+               "DROP VIEW IF EXISTS \"QryStratParent\"; CREATE VIEW \"QryStratParent\" AS "
+               "SELECT strat_name, parent, strat_level, strat_id, parent_id, parent_level, "
+               "strat_rank, min_age, max_age FROM strat_rows, (SELECT pg_sleep(%1)) AS s "
+               "ORDER BY pos; GRANT SELECT ON \"QryStratParent\" TO \"user\";")
+        .arg(seconds);
+}
+
+// What a user, or code of the program, does while the window waits.
+void act(const QString &during, Form1 &form, const FormProbe &probe)
+{
+    if (during == "Escape") {
+        QTest::keyClick(probe.tv, Qt::Key_Escape);
+    } else if (during == "Cancel") {
+        QTest::mouseClick(ProgressCanceller::find()->findChild<QPushButton *>(), Qt::LeftButton);
+    } else if (during == "close") {
+        form.close();
+    } else if (during == "quit") {
+        QCoreApplication::quit();
+    } else if (during == "type") {
+        QTest::mouseClick(probe.tv->viewport(), Qt::LeftButton, {},
+                          probe.tv->viewport()->rect().center());
+        QTest::keyClicks(probe.tv, QStringLiteral("ig"));
+        QTest::keyClick(probe.tv, Qt::Key_F3);
+        QTest::keyClick(probe.tv, Qt::Key_F3, Qt::ShiftModifier);
+    } else if (during == "expand") {
+        const QModelIndex branch = probe.tree->indexOf(probe.tree->item("Igneous1"));
+        probe.tv->collapse(branch);
+        probe.tv->expand(branch);
+    } else if (during == "resize") {
+        form.resize(form.size() + QSize(120, 90));
+    } else if (during == "define") {
+        // A stratigraphic unit once the start-up has read them, else a term.
+        const bool units = probe.tree->find("Paleozoic2") != TreeModel::NoNode;
+        probe.select(units ? "Paleozoic2" : "Granite2");
+        units ? form.ListStrat() : form.ListLith6();
+    } else if (during == "load") {
+        form.Form_Load();
+    }
+}
 
 // A run-time error report: its number, then its description.
 void verifyErrorBox(const ShownBox &box)
@@ -82,7 +139,11 @@ private slots:
         useOdbcIni(postgresDataSource(database));
     }
 
-    void init() { QCOMPARE(postgres::run(database, lithologyView(allLithologyColumns)), 0); }
+    void init()
+    {
+        QCOMPARE(postgres::run(database, lithologyView(allLithologyColumns) + stratigraphyView()),
+                 0);
+    }
 
     // The view loses a column after start-up: the request ends where the
     // column is first needed, with the description already written and the
@@ -151,91 +212,204 @@ ALTER ROLE "user" IN DATABASE kestrelon_details SET enable_seqscan = off;
         QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 1"));
     }
 
-    // A Define that waits for the server: meanwhile the button is disabled,
-    // the cursor busy and nothing is written, and a hundred more presses,
-    // by mouse and by keyboard, start nothing. The server sleeps for
-    // `seconds` before answering: longer than the test may run where the
-    // request must be cancelled, so a cancel that does not reach the server
-    // fails it.
-    void slowDefine_data()
+    // A Define that waits for the server, and what happens meanwhile. The
+    // button is disabled, the cursor busy and nothing is written; a hundred
+    // more presses, by mouse and by keyboard, start nothing. The server
+    // sleeps for `seconds` before it answers: longer than the test may run
+    // where the request must be cancelled, so that a cancel that does not
+    // reach the server fails it. Then the description and label; `focus`,
+    // where the focus ends (the button was pressed from the keyboard).
+    void eventsWhileDefineWaits_data()
     {
         QTest::addColumn<int>("seconds");
         QTest::addColumn<QString>("during");
         QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("label");
-        QTest::newRow("the details come once the server answers") << 2 << ""
-                                                                  << "Granite: coarse"
-                                                                  << "Level: 2";
-        QTest::newRow("Escape cancels, nothing is written") << 600 << "Escape"
-                                                            << "Igneous: melt"
-                                                            << "Level: 1";
-        QTest::newRow("closing the window cancels") << 600 << "close"
-                                                    << "Igneous: melt"
-                                                    << "Level: 1";
+        QTest::addColumn<QString>("focus");
+        const QString granite = QStringLiteral("Granite: coarse");
+        const QString igneous = QStringLiteral("Igneous: melt");
+        QTest::newRow("nothing: the details come once the server answers")
+            << 2 << "" << granite << "Level: 2"
+            << "btn_define";
+        QTest::newRow("Escape cancels, nothing is written")
+            << 600 << "Escape" << igneous << "Level: 1"
+            << "btn_define";
+        QTest::newRow("closing the window cancels") << 600 << "close" << igneous << "Level: 1"
+                                                    << "";
+        QTest::newRow("quitting the application cancels") << 600 << "quit" << igneous << "Level: 1"
+                                                          << "";
+        QTest::newRow("deleting the window cancels") << 600 << "deleteLater"
+                                                     << ""
+                                                     << ""
+                                                     << "";
+        QTest::newRow("typing and F3 in the tree keep the focus there")
+            << 2 << "type" << granite << "Level: 2"
+            << "tv";
+        QTest::newRow("opening and closing a branch") << 2 << "expand" << granite << "Level: 2"
+                                                      << "btn_define";
+        QTest::newRow("resizing the window") << 2 << "resize" << granite << "Level: 2"
+                                             << "btn_define";
+        QTest::newRow("Define again from code: the later one is shown")
+            << 2 << "define" << paleozoicText << "Level: 1"
+            << "btn_define";
+        QTest::newRow("Form_Load again from code does nothing")
+            << 2 << "load" << granite << "Level: 2"
+            << "btn_define";
     }
-    void slowDefine()
+    void eventsWhileDefineWaits()
     {
         QFETCH(int, seconds);
         QFETCH(QString, during);
         QFETCH(QString, description);
         QFETCH(QString, label);
-        LoadedWindow window;
-        window.define("Igneous1");
-        const QString sleeping =
-            QStringLiteral(
-                "DROP VIEW \"QryLithParent\"; CREATE VIEW \"QryLithParent\" AS SELECT %1 FROM "
-                "lith_rows, (SELECT pg_sleep(%2)) AS s ORDER BY pos; GRANT SELECT ON "
-                "\"QryLithParent\" TO \"user\";")
-                .arg(allLithologyColumns)
-                .arg(seconds);
-        QCOMPARE(postgres::run(database, sleeping), 0);
-        bool checked = false;
-        QTimer::singleShot(500, &window.form, [&] {
-            const FormProbe &probe = window.probe;
-            QVERIFY(!probe.btn_define->isEnabled());
-            QCOMPARE(window.form.cursor().shape(), Qt::BusyCursor);
-            QCOMPARE(probe.description(), QStringLiteral("Igneous: melt"));
-            for (int press = 0; press < 100; ++press) {
-                QTest::mouseClick(probe.btn_define, Qt::LeftButton);
-                QTest::keyClick(probe.btn_define, Qt::Key_Space);
-            }
-            if (during == QStringLiteral("Escape"))
-                QTest::keyClick(probe.tv, Qt::Key_Escape);
-            else if (during == QStringLiteral("close"))
-                window.form.close();
-            checked = true;
-        });
-        window.define("Granite2");
-        QVERIFY(checked);
-        QVERIFY(window.boxes.boxes().isEmpty());
-        QCOMPARE(window.probe.description(), description);
-        QCOMPARE(window.probe.lbl_level->text(), label);
-        QVERIFY(window.probe.btn_define->isEnabled());
-        QCOMPARE(window.form.cursor().shape(), Qt::ArrowCursor);
-        QCOMPARE(window.form.isVisible(), during != QStringLiteral("close"));
+        QFETCH(QString, focus);
+        BoxCatcher boxes;
+        QPointer<Form1> form = new Form1;
+        auto cleanup = qScopeGuard([&] { delete form; });
+        form->Form_Load();
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        const FormProbe probe(*form);
+        probe.select("Igneous1");
+        QVERIFY(probe.pressDefine());
+        QCOMPARE(postgres::run(database, sleepingView(allLithologyColumns, seconds)), 0);
+
+        QSignalSpy shown(form.data(), &Form1::detailsShown);
+        probe.btn_define->setFocus();
+        probe.select("Granite2");
+        QTest::keyClick(probe.btn_define, Qt::Key_Space);
+        QVERIFY(!probe.btn_define->isEnabled());
+        QCOMPARE(form->cursor().shape(), Qt::BusyCursor);
+        QCOMPARE(probe.description(), QStringLiteral("Igneous: melt"));
+        for (int press = 0; press < 100; ++press) {
+            QTest::mouseClick(probe.btn_define, Qt::LeftButton);
+            QTest::keyClick(probe.btn_define, Qt::Key_Space);
+        }
+        const QRect treeBefore = probe.tv->geometry();
+        QElapsedTimer clock;
+        clock.start();
+        if (during == "quit") {
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QCoreApplication::exec();
+        } else if (during == "deleteLater") {
+            QSignalSpy destroyed(form.data(), &QObject::destroyed);
+            form->deleteLater();
+            QVERIFY(destroyed.wait(10000));
+            QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+            QVERIFY(boxes.boxes().isEmpty());
+            return;
+        } else {
+            act(during, *form, probe);
+        }
+        QVERIFY(shown.count() == 1 || shown.wait(30000));
+        QCOMPARE(shown.count(), 1);
+        QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
+
+        QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        QCOMPARE(probe.description(), description);
+        QCOMPARE(probe.lbl_level->text(), label);
+        QVERIFY(probe.btn_define->isEnabled());
+        QCOMPARE(form->cursor().shape(), Qt::ArrowCursor);
+        const bool closes = during == "close" || during == "quit";
+        QCOMPARE(form->isVisible(), !closes);
+        if (!focus.isEmpty())
+            QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        if (during == "expand")
+            QCOMPARE(probe.tree->image(probe.tree->item("Igneous1")), 2);
+        if (during == "resize")
+            QVERIFY(probe.tv->geometry() != treeBefore);
+        if (during == "type")
+            QCOMPARE(probe.tree->fullPath(probe.tree->nodeAt(probe.tv->currentIndex())),
+                     QStringLiteral("Lithology Version 6\\Igneous"));
+        // Whatever happened, the window answers the next press.
+        QCOMPARE(postgres::run(database, lithologyView(allLithologyColumns)), 0);
+        probe.select("Igneous1");
+        QVERIFY(probe.pressDefine());
+        QCOMPARE(probe.description(), QStringLiteral("Igneous: melt"));
     }
 
-    // A start-up the server keeps waiting: the progress window shows while
-    // the query runs, and its Cancel stops the query and ends the start-up
-    // without a message (a cancel that did not reach the server would keep
-    // the test waiting past its limit).
-    void slowStartUpIsCancelled()
+    // A start-up that the server keeps waiting, and what happens meanwhile.
+    // The progress window shows once the reading has taken a second; what
+    // is done then must find the start-up still reading: the lithology
+    // stands in the tree, and the server sleeps for `seconds` before it
+    // answers the stratigraphic rows (see above). Then whether the start-up
+    // ended in a loaded window.
+    void eventsWhileStartUpReads_data()
     {
-        QCOMPARE(postgres::run(
-                     database,
-                     QStringLiteral("DROP VIEW \"QryLithParent\"; CREATE VIEW \"QryLithParent\" "
-                                    "AS SELECT %1 FROM lith_rows, (SELECT pg_sleep(600)) "
-                                    "AS s ORDER BY pos; GRANT SELECT ON \"QryLithParent\" TO "
-                                    "\"user\";")
-                         .arg(allLithologyColumns)),
-                 0);
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("during");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("nothing") << 2 << "" << true;
+        QTest::newRow("Cancel in the progress window") << 600 << "Cancel" << false;
+        QTest::newRow("closing the window") << 600 << "close" << false;
+        QTest::newRow("quitting the application") << 600 << "quit" << false;
+        QTest::newRow("deleting the window") << 600 << "deleteLater" << false;
+        QTest::newRow("typing and F3 in the tree") << 2 << "type" << true;
+        QTest::newRow("opening and closing a branch") << 2 << "expand" << true;
+        QTest::newRow("resizing the window") << 2 << "resize" << true;
+        QTest::newRow("Define from code does nothing") << 2 << "define" << true;
+        QTest::newRow("Form_Load again from code does nothing") << 2 << "load" << true;
+    }
+    void eventsWhileStartUpReads()
+    {
+        QFETCH(int, seconds);
+        QFETCH(QString, during);
+        QFETCH(bool, loads);
+        QCOMPARE(postgres::run(database, stratigraphyView(seconds)), 0);
         BoxCatcher boxes;
-        const ProgressCanceller canceller;
-        Form1 form;
-        form.Form_Load();
-        QVERIFY(form.isUnloaded());
+        QPointer<Form1> form = new Form1;
+        auto cleanup = qScopeGuard([&] { delete form; });
+        const FormProbe probe(*form);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QString progressText;
+        bool acted = false;
+        // What is done runs at the start-up's first look at its events.
+        const auto load = [&] {
+            QTimer::singleShot(0, form, [&] {
+                const QProgressDialog *progress = ProgressCanceller::find();
+                if (!progress || !progress->isVisible())
+                    return;
+                progressText = progress->labelText();
+                acted = true;
+                if (during == "deleteLater")
+                    form->deleteLater();
+                else
+                    act(during, *form, probe);
+            });
+            form->Form_Load();
+        };
+        QElapsedTimer clock;
+        clock.start();
+        if (during == "quit") {
+            QTimer::singleShot(0, form, load);
+            QCoreApplication::exec();
+        } else {
+            load();
+        }
+        QVERIFY2(acted, "the start-up did not wait for the server");
+        QCOMPARE(progressText, QStringLiteral("Reading the vocabulary: 2 rows"));
+        QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
-        QCOMPARE(canceller.shownText(), QStringLiteral("Reading the vocabulary: 0 rows"));
+        QVERIFY(form);
+        QCOMPARE(form->isUnloaded(), !loads);
+        if (during == "deleteLater") {
+            QTRY_VERIFY(!form);
+            return;
+        }
+        if (!loads)
+            return;
+        QCOMPARE(outline(*probe.tree, probe.tree->item("lith6")),
+                 QStringLiteral("Lithology Version 6(Igneous(Granite))"));
+        QCOMPARE(outline(*probe.tree, probe.tree->item("Strat")),
+                 QStringLiteral("Stratigraphic Age(Phanerozoic(Paleozoic))"));
+        QCOMPARE(probe.description(), QString());
+        QCOMPARE(probe.lbl_level->text(), QString());
+        probe.select("Granite2");
+        QVERIFY(probe.pressDefine());
+        QCOMPARE(probe.description(), QStringLiteral("Granite: coarse"));
+        QVERIFY(boxes.boxes().isEmpty());
     }
 
     void lostConnection()

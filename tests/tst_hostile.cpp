@@ -253,7 +253,7 @@ void HostileDataTest::run()
             QVERIFY2(node != TreeModel::NoNode, qPrintable(press.key.left(100)));
             const qsizetype shown = boxes.boxes().size();
             probe.select(press.key);
-            probe.btn_define->click();
+            QVERIFY(probe.pressDefine());
             const QList<ShownBox> errors = boxesWith(boxes.boxes(), QMessageBox::Critical, shown);
             if (press.error.isEmpty()) {
                 QCOMPARE(boxes.boxes().size(), shown);
@@ -702,7 +702,7 @@ void HostileDataTest::deeperChainIsCutAndOpensWhole()
     QTest::keyClick(probe.tv, Qt::Key_End);
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     probe.select(QStringLiteral("D%1%1").arg(kept));
-    probe.btn_define->click();
+    QVERIFY(probe.pressDefine());
     QCOMPARE(probe.description(), QStringLiteral("D%1: ").arg(kept));
     QCOMPARE(probe.lbl_level->text(), QStringLiteral("Level: %1").arg(kept));
     QCOMPARE(boxes.boxes().size(), 1);

@@ -159,7 +159,7 @@ private slots:
         };
         for (const Press &press : presses) {
             probe.select(press.key);
-            probe.btn_define->click();
+            QVERIFY(probe.pressDefine());
             QCOMPARE(boxes.boxes().size(), 1);
             QCOMPARE(probe.description(), press.description);
             QCOMPARE(probe.lbl_level->text(), press.level);

@@ -225,7 +225,7 @@ private slots:
         form.Form_Load();
         const FormProbe probe(form);
         probe.select("Clay5");
-        probe.btn_define->click();
+        QVERIFY(probe.pressDefine());
         QVERIFY(boxes.boxes().isEmpty());
         QCOMPARE(probe.txtDescription->toPlainText(), QStringLiteral("Clay: about Clay"));
         QCOMPARE(probe.lbl_level->text(), QStringLiteral("Level: 3"));
@@ -267,7 +267,7 @@ private slots:
         form.Form_Load();
         const FormProbe probe(form);
         probe.select(selected);
-        probe.btn_define->click();
+        QVERIFY(probe.pressDefine());
         QVERIFY(boxes.boxes().isEmpty());
         QCOMPARE(probe.txtDescription->toPlainText(), QStringLiteral("Clay: about Clay"));
         QCOMPARE(probe.lbl_level->text(), level);
@@ -301,7 +301,7 @@ private slots:
                                        "FROM QryLithParent_rows WHERE Lithology <> 'Sand' "
                                        "ORDER BY rowid")});
         probe.select(selected);
-        probe.btn_define->click();
+        QVERIFY(probe.pressDefine());
         const QString name = selected.chopped(1);
         QCOMPARE(probe.txtDescription->toPlainText(), name + QStringLiteral(": about ") + name);
         QCOMPARE(probe.lbl_level->text(), QString());

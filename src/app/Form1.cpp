@@ -1,34 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Form1.h"
 
+#include "ControlPlacement.h"
 #include "DescriptionBox.h"
-#include "DetailsWorker.h"
 #include "FormLayout.h"
 #include "LevelLabel.h"
-#include "LoadProgress.h"
 #include "MessageBoxes.h"
 #include "Messages.h"
 #include "Pictures.h"
-#include "RowFeed.h"
+#include "SourceLoader.h"
 #include "TermTreeView.h"
 #include "TextRoom.h"
 #include "Twips.h"
 #include "WindowPlacement.h"
 
-#include "data/Database.h"
-#include "data/Engine.h"
 #include "data/Error.h"
-#include "data/HierarchyRow.h"
-#include "data/Recordset.h"
-#include "data/Workspace.h"
 #include "details/DefineRouting.h"
-#include "details/LithologyDetails.h"
-#include "details/StratigraphyDetails.h"
-#include "tree/HierarchyBuilder.h"
+#include "details/DetailsRequest.h"
 #include "tree/LithologyBuilder.h"
 #include "tree/StratigraphyBuilder.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -40,31 +33,34 @@ using namespace kestrelon;
 
 namespace {
 
-// The one data source the program reads, and the credentials it uses.
-const QString DataSourceName = QStringLiteral("ds_hier");
-const QString UserName = QStringLiteral("user");
-const QString Password = QStringLiteral("tamarisk");
-
 constexpr float designedClientWidth = 6375;
 constexpr float designedClientHeight = 5565;
 
-void place(QWidget &control, const ControlRect &rect, const Twips &twips)
-{
-    control.setGeometry(twips.toPixels(rect.left), twips.toPixels(rect.top),
-                        twips.toPixels(rect.width), twips.toPixels(rect.height));
-}
-
-ControlRect rectOf(const QWidget &control, const Twips &twips)
-{
-    const QRect r = control.geometry();
-    return {twips.fromPixels(r.x()), twips.fromPixels(r.y()), twips.fromPixels(r.width()),
-            twips.fromPixels(r.height())};
-}
-
 } // namespace
+
+// Keeps the window for as long as code waits for events on its behalf (the
+// start-up's reading, a message box): deleted from one of those events, the
+// window would vanish from under that code. The deletion comes once it is
+// done.
+class Form1::Stay
+{
+public:
+    explicit Stay(Form1 &form) : form_(form) { ++form_.staying_; }
+    ~Stay()
+    {
+        if (--form_.staying_ == 0 && form_.deleteWhenDone_)
+            QCoreApplication::postEvent(&form_, new QDeferredDeleteEvent());
+    }
+    Stay(const Stay &) = delete;
+    Stay &operator=(const Stay &) = delete;
+
+private:
+    Form1 &form_;
+};
 
 template<typename Action> void Form1::guarded(Action action)
 {
+    const Stay stay(*this);
     try {
         action();
     } catch (const Error &error) {
@@ -88,11 +84,28 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
 
 Form1::~Form1() = default;
 
-// Closing the window stops a running "Define"; its thread ends with the window.
+// Closing the window stops a running "Define", and the start-up's reading.
 void Form1::closeEvent(QCloseEvent *event)
 {
-    worker_->cancel();
+    stopReading();
     QWidget::closeEvent(event);
+}
+
+bool Form1::event(QEvent *event)
+{
+    if (event->type() == QEvent::DeferredDelete && staying_ > 0) {
+        deleteWhenDone_ = true;
+        stopReading();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void Form1::stopReading()
+{
+    request_->cancel();
+    if (loader_)
+        loader_->cancel();
 }
 
 void Form1::createControls()
@@ -129,17 +142,13 @@ void Form1::createControls()
     model_->setImageList(ImageList1);
     tv->setModel(model_);
 
-    worker_ = std::make_unique<DetailsWorker>();
+    request_ = new DetailsRequest(this);
     // Escape stops a running "Define"; otherwise it is left to the controls.
     cancelDefine_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     cancelDefine_->setEnabled(false);
 
     const Twips twips = Twips::of(*this);
-    const FormGeometry designed = designedGeometry();
-    place(*tv, designed.tv, twips);
-    place(*txtDescription, designed.txtDescription, twips);
-    place(*btn_define, designed.btn_define, twips);
-    place(*lbl_level, designed.lbl_level, twips);
+    place(controls(), designedGeometry(), twips);
     resize(twips.toPixels(designedClientWidth), twips.toPixels(designedClientHeight));
 
     setTabOrder(tv, txtDescription);
@@ -150,8 +159,10 @@ void Form1::createControls()
 void Form1::bindEvents()
 {
     connect(btn_define, &QPushButton::clicked, this, [this] { btn_define_Click(); });
-    connect(cancelDefine_, &QShortcut::activated, worker_.get(), &DetailsWorker::cancel);
-    connect(worker_.get(), &DetailsWorker::finished, this, &Form1::showDetails);
+    connect(cancelDefine_, &QShortcut::activated, request_, &DetailsRequest::cancel);
+    connect(qApp, &QCoreApplication::aboutToQuit, request_, &DetailsRequest::cancel);
+    connect(request_, &DetailsRequest::finished, this, &Form1::showDetails);
+    connect(request_, &DetailsRequest::cancelled, this, &Form1::endCancelledDefine);
     // A node the program opens is reported like any other. The user can
     // open or close only a node with children: the view also reports "+" on
     // a term that has none, which shows nothing and leaves its picture alone.
@@ -191,80 +202,37 @@ void Form1::placeOnScreen()
 }
 
 void Form1::Form_Load()
-try {
-    try {
-        const auto engine = Engine::instance();
-        source_.SourceWorkspace = engine->createWorkspace(DataSourceName, UserName, Password);
-        source_.SourceDatabase = source_.SourceWorkspace->openDatabase(DataSourceName);
-    } catch (const Error &) {
+{
+    if (loadStarted_)
+        return;
+    loadStarted_ = true;
+    const Stay stay(*this);
+    SourceLoader loader(*model_);
+    loader_ = &loader;
+    LoadResult result = loader.load();
+    loader_ = nullptr;
+
+    switch (result.ending) {
+    case LoadResult::Ending::Loaded:
+        break;
+    case LoadResult::Ending::NoConnection:
         showCritical(this, connectionFailureMessage());
         unload();
         return;
-    }
-
-    // A long read shows its progress, and Cancel there ends the start-up.
-    LoadProgress progress;
-    QList<BuildReport> reports;
-    try {
-        const std::shared_ptr<Database> database = source_.SourceDatabase;
-        reports << readAndBuild(
-            source_.LithRows, [database] { return database->openRecordset(LithRow.rowSet); },
-            lithologyRules(), progress);
-        openStratigraphy(reports, progress);
-    } catch (const Error &error) {
-        if (!progress.wasCancelled())
-            showCritical(this, errorReportMessage(error));
+    case LoadResult::Ending::Failed:
+        showCritical(this, errorReportMessage(*result.failure));
+        unload();
+        return;
+    case LoadResult::Ending::Cancelled:
         unload();
         return;
     }
-    if (unloaded_)
-        return;
-
-    const QString skipped = skippedRowsMessage(reports);
+    request_->setSource(std::move(result.source));
+    if (result.stratigraphyFailure)
+        showCritical(this, errorReportMessage(*result.stratigraphyFailure));
+    const QString skipped = skippedRowsMessage(result.reports);
     if (!skipped.isEmpty())
         showWarning(this, skipped);
-} catch (const std::exception &error) {
-    // Anything else, running out of memory above all, ends the start-up as
-    // a failure to read does.
-    const bool outOfMemory = dynamic_cast<const std::bad_alloc *>(&error) != nullptr;
-    showCritical(this, errorReportMessage(Error(
-                           UnexpectedFailure, outOfMemory ? QStringLiteral("Out of memory")
-                                                          : QString::fromLocal8Bit(error.what()))));
-    unload();
-}
-
-// The stratigraphic hierarchy stands beside the lithology when the data
-// source offers its rows; failing to read them does not cost the lithology.
-// Only a cancelled start-up goes on to end it.
-void Form1::openStratigraphy(QList<BuildReport> &reports, LoadProgress &progress)
-{
-    try {
-        const std::shared_ptr<Database> database = source_.SourceDatabase;
-        if (!database->hasRowSet(StratRow.rowSet))
-            return;
-        reports << readAndBuild(
-            source_.StratRows,
-            [database] { return database->openRecordset(StratRow.rowSet, CursorType::Rewindable); },
-            stratigraphyRules(), progress);
-    } catch (const Error &error) {
-        if (progress.wasCancelled())
-            throw;
-        showCritical(this, errorReportMessage(error));
-        // A data source that does not answer will not answer Define either.
-        if (error.number() == TimedOut)
-            unload();
-    }
-}
-
-// Reads a row set on a thread of its own while this one builds the tree from
-// its rows; `cursor` holds the cursor once it is open.
-BuildReport Form1::readAndBuild(std::shared_ptr<Recordset> &cursor, RowFeed::Open open,
-                                const HierarchyRules &rules, LoadProgress &progress)
-{
-    RowFeed feed(source_.SourceDatabase, std::move(open), *rules.layout, rules.rewinds, progress);
-    feed.waitUntilOpen();
-    cursor = feed.cursor();
-    return buildHierarchy(feed, *model_, rules);
 }
 
 void Form1::unload()
@@ -273,24 +241,27 @@ void Form1::unload()
     close();
 }
 
+// The builders read the cursors the start-up left, which "Define" reads
+// too: not while it runs.
 BuildReport Form1::buildLithology()
 {
-    if (!source_.LithRows)
+    const SourceState &source = request_->idleSource();
+    if (!source.LithRows)
         throw Error(NoCurrentRow, QStringLiteral("The lithology rows are not open"));
-    return kestrelon::buildLithology(*source_.LithRows, *model_);
+    return kestrelon::buildLithology(*source.LithRows, *model_);
 }
 
 BuildReport Form1::buildStratigraphy()
 {
-    if (!source_.StratRows)
+    const SourceState &source = request_->idleSource();
+    if (!source.StratRows)
         throw Error(CannotRewind, QStringLiteral("The stratigraphic rows are not open"));
-    return kestrelon::buildStratigraphy(*source_.StratRows, *model_);
+    return kestrelon::buildStratigraphy(*source.StratRows, *model_);
 }
 
 void Form1::BuildLith6()
 {
     guarded([this] {
-        worker_->waitUntilIdle();
         const QString skipped = skippedRowsMessage({buildLithology()});
         if (!skipped.isEmpty())
             showWarning(this, skipped);
@@ -300,7 +271,6 @@ void Form1::BuildLith6()
 void Form1::BuildStrat()
 {
     guarded([this] {
-        worker_->waitUntilIdle();
         const QString skipped = skippedRowsMessage({buildStratigraphy()});
         if (!skipped.isEmpty())
             showWarning(this, skipped);
@@ -310,18 +280,20 @@ void Form1::BuildStrat()
 void Form1::ListLith6()
 {
     guarded([this] {
-        worker_->waitUntilIdle();
-        if (const std::optional<SelectedNode> term = selectedForDefine())
-            runDefine(lithologyJob(*term));
+        if (const std::optional<SelectedNode> term = selectedForDefine()) {
+            request_->startLithology(*term);
+            setDefineBusy(true);
+        }
     });
 }
 
 void Form1::ListStrat()
 {
     guarded([this] {
-        worker_->waitUntilIdle();
-        if (const std::optional<SelectedNode> unit = selectedForDefine())
-            runDefine(stratigraphyJob(*unit));
+        if (const std::optional<SelectedNode> unit = selectedForDefine()) {
+            request_->startStratigraphy(*unit);
+            setDefineBusy(true);
+        }
     });
 }
 
@@ -330,61 +302,50 @@ void Form1::ListStrat()
 std::optional<SelectedNode> Form1::selectedForDefine() const
 {
     const TreeModel::Node node = selectedNode();
-    if (node == TreeModel::NoNode)
+    if (node == TreeModel::NoNode || loader_)
         return std::nullopt;
     return SelectedNode{FieldValue::text(model_->text(node)), model_->tag(node)};
 }
 
-// The request reads through the window's cursors, which nothing else uses
-// while it runs.
-DetailsWorker::Job Form1::lithologyJob(const SelectedNode &term)
-{
-    return [database = source_.SourceDatabase, &rows = source_.LithRows, term] {
-        if (!database)
-            throw Error(OdbcCallFailed, QStringLiteral("The data source is not open"));
-        return lithologyDetails(*database, rows, term);
-    };
-}
-
-DetailsWorker::Job Form1::stratigraphyJob(const SelectedNode &unit) const
-{
-    return [rows = source_.StratRows, unit] { return stratigraphyDetails(rows.get(), unit); };
-}
-
-void Form1::runDefine(DetailsWorker::Job job)
-{
-    setDefineBusy(true);
-    worker_->start(source_.SourceDatabase, std::move(job));
-    worker_->waitUntilIdle();
-}
-
+// While "Define" runs, its button is disabled. Focus that was on the button
+// waits on the window itself meanwhile, where keys press nothing, and goes
+// back to the button at the end, unless the user has put it elsewhere.
 void Form1::setDefineBusy(bool busy)
 {
-    if (busy) {
+    if (busy && !cancelDefine_->isEnabled()) {
         refocusDefine_ = btn_define->hasFocus();
-        setCursor(Qt::BusyCursor);
-    } else {
-        unsetCursor();
+        if (refocusDefine_)
+            setFocus(Qt::OtherFocusReason);
     }
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
     btn_define->setEnabled(!busy);
     cancelDefine_->setEnabled(busy);
-    // Disabling the focused button moves the focus on; it comes back.
-    if (!busy && refocusDefine_)
-        btn_define->setFocus();
+    if (!busy && refocusDefine_ && focusWidget() == this)
+        btn_define->setFocus(Qt::OtherFocusReason);
 }
 
-// The details are written once, whole; a cancelled request writes nothing.
-void Form1::showDetails(const NodeDetails &details, bool cancelled)
+// The details are written once, whole.
+void Form1::showDetails(const NodeDetails &details)
 {
+    const Stay stay(*this);
     setDefineBusy(false);
-    if (cancelled)
-        return;
     if (details.description)
         txtDescription->setText(*details.description);
     if (details.levelCaption)
         lbl_level->setText(*details.levelCaption);
     if (details.error)
         showCritical(this, errorReportMessage(*details.error));
+    emit detailsShown();
+}
+
+// A cancelled request writes nothing.
+void Form1::endCancelledDefine()
+{
+    setDefineBusy(false);
+    emit detailsShown();
 }
 
 TreeModel::Node Form1::selectedNode() const
@@ -428,20 +389,17 @@ void Form1::Form_Resize()
     if (isMinimized())
         return;
     const Twips twips = Twips::of(*this);
-    FormGeometry current;
-    current.tv = rectOf(*tv, twips);
-    current.txtDescription = rectOf(*txtDescription, twips);
-    current.btn_define = rectOf(*btn_define, twips);
-    current.lbl_level = rectOf(*lbl_level, twips);
-    current = withRoomForText(current, textRoomOf(*btn_define, *lbl_level, twips));
-
+    const FormGeometry current =
+        withRoomForText(geometryOf(controls(), twips), textRoomOf(*btn_define, *lbl_level, twips));
     const QSize outer = outerSize(*this);
     // A written value reads back as the control holds it: whole pixels.
     const auto store = [&twips](float value) { return twips.fromPixels(twips.toPixels(value)); };
     const FormGeometry next = layoutForm(twips.fromPixels(outer.width()),
                                          twips.fromPixels(outer.height()), current, store);
-    place(*tv, next.tv, twips);
-    place(*txtDescription, next.txtDescription, twips);
-    place(*btn_define, next.btn_define, twips);
-    place(*lbl_level, next.lbl_level, twips);
+    place(controls(), next, twips);
+}
+
+FormControls Form1::controls() const
+{
+    return {tv, txtDescription, btn_define, lbl_level};
 }

@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "SourceState.h"
 #include "tree/TreeModel.h"
 
 #include <QIcon>
 #include <QList>
 #include <QWidget>
-#include <functional>
-#include <memory>
 #include <optional>
 
 class DescriptionBox;
@@ -19,17 +16,18 @@ class QTreeView;
 
 namespace kestrelon {
 class BuildReport;
-class DetailsWorker;
-struct HierarchyRules;
-class LoadProgress;
+class DetailsRequest;
+struct FormControls;
 struct NodeDetails;
-class Recordset;
+class SourceLoader;
 struct SelectedNode;
 } // namespace kestrelon
 
 // The program's one window: the hierarchy tree, the "Define" button, the
 // description box and the level label. Creating it builds the controls;
-// Form_Load connects to the data source and fills the tree.
+// Form_Load connects to the data source and fills the tree. The window holds
+// the controls and shows what it is given: the start-up's reading and
+// "Define" run below it, and it waits for neither in a loop of its own.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -43,55 +41,58 @@ public:
     // lithology rows cannot be read, it tells the user and unloads the
     // window, which is then never shown. A read that takes more than a
     // second shows its progress in a small window whose Cancel unloads the
-    // window too, without a message.
+    // window too, without a message; so does closing or deleting the
+    // window meanwhile. Returns once the start-up is done. It runs once: a
+    // later call does nothing.
     void Form_Load();
     // True once the start-up has failed and unloaded the window.
     bool isUnloaded() const { return unloaded_; }
 
     void BuildStrat();
     void BuildLith6();
-    // Write the selected node's details to the description box (and, for a
-    // lithology term, its level to the label). With no node selected they
-    // do nothing. An error ends the request and is shown in a critical box;
-    // what was written before it stays, and the window goes on. The same
-    // holds for the two builders.
-    //
-    // The data source is read on a thread of its own: meanwhile the window
-    // answers, "Define" is disabled and Escape cancels the request, which
-    // then writes nothing. Each returns once the details are written.
+    // Start "Define" for the selected node: its details go to the
+    // description box (and, for a lithology term, its level to the label).
+    // Each returns at once. The data source is read on a thread of its own:
+    // meanwhile the window answers, "Define" is disabled and Escape cancels
+    // the request, which then writes nothing; a second request cancels the
+    // first. An error ends the request and is shown in a critical box; what
+    // was written before it stays, and the window goes on. With no node
+    // selected, or while the start-up runs, they do nothing.
     void ListStrat();
     void ListLith6();
 
     // The nodes of `tv`.
     kestrelon::TreeModel &nodes() { return *model_; }
 
+signals:
+    // A "Define" has ended: the description box and the label show its
+    // details, what it wrote before an error (once its box is closed), or,
+    // when it was cancelled, what they showed before.
+    void detailsShown();
+
 protected:
+    bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    class Stay;
+
     void createControls();
     void bindEvents();
     void placeOnScreen();
 
     kestrelon::BuildReport buildLithology();
     kestrelon::BuildReport buildStratigraphy();
-    void openStratigraphy(QList<kestrelon::BuildReport> &reports,
-                          kestrelon::LoadProgress &progress);
-    kestrelon::BuildReport readAndBuild(std::shared_ptr<kestrelon::Recordset> &cursor,
-                                        std::function<std::shared_ptr<kestrelon::Recordset>()> open,
-                                        const kestrelon::HierarchyRules &rules,
-                                        kestrelon::LoadProgress &progress);
     kestrelon::TreeModel::Node selectedNode() const;
     std::optional<kestrelon::SelectedNode> selectedForDefine() const;
-    std::function<kestrelon::NodeDetails()> lithologyJob(const kestrelon::SelectedNode &term);
-    std::function<kestrelon::NodeDetails()>
-    stratigraphyJob(const kestrelon::SelectedNode &unit) const;
-    void runDefine(std::function<kestrelon::NodeDetails()> job);
     void setDefineBusy(bool busy);
-    void showDetails(const kestrelon::NodeDetails &details, bool cancelled);
+    void showDetails(const kestrelon::NodeDetails &details);
+    void endCancelledDefine();
+    void stopReading();
 
     void Form_Resize();
+    kestrelon::FormControls controls() const;
     void btn_define_Click();
     void tv_Expand(kestrelon::TreeModel::Node node);
     void tv_Collapse(kestrelon::TreeModel::Node node);
@@ -109,11 +110,13 @@ private:
     QList<QIcon> ImageList1;
 
     kestrelon::TreeModel *model_ = nullptr;
-    kestrelon::SourceState source_;
-    // Declared after source_, so it ends, with its thread, before source_ goes.
-    std::unique_ptr<kestrelon::DetailsWorker> worker_;
+    kestrelon::DetailsRequest *request_ = nullptr;
+    kestrelon::SourceLoader *loader_ = nullptr; // while the start-up runs
     QShortcut *cancelDefine_ = nullptr;
     bool refocusDefine_ = false;
+    bool loadStarted_ = false;
     bool unloaded_ = false;
     bool expandingFromCode_ = false;
+    int staying_ = 0;
+    bool deleteWhenDone_ = false;
 };

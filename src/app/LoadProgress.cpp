@@ -36,6 +36,13 @@ LoadProgress::~LoadProgress() = default;
 
 void LoadProgress::answer()
 {
+    bringUpToDate();
+    if (cancelled_)
+        throw Error(OperationCancelled, QStringLiteral("The start-up was cancelled"));
+}
+
+void LoadProgress::bringUpToDate()
+{
     if (started_.elapsed() < showAfterMilliseconds)
         return;
     if (!window_) {
@@ -64,10 +71,8 @@ void LoadProgress::update()
     window_->setLabelText(progressText(rows_.load(std::memory_order_relaxed)));
     QApplication::processEvents();
     updated_.start();
-    if (window_->wasCanceled()) {
+    if (window_->wasCanceled())
         cancelled_ = true;
-        throw Error(OperationCancelled, QStringLiteral("The start-up was cancelled"));
-    }
 }
 
 } // namespace kestrelon

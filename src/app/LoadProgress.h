@@ -26,13 +26,17 @@ public:
     void countRow() { rows_.fetch_add(1, std::memory_order_relaxed); }
     // Brings the window up to date and handles its events, now and then;
     // raises OperationCancelled once Cancel was pressed. The window's thread
-    // calls it while it waits for rows and as it takes them.
+    // calls it while it waits for rows and as it takes them. This is where
+    // the start-up answers events, and the only place.
     void answer();
+    // Stops the start-up as Cancel does, from an event that answer() handled.
+    void cancel() { cancelled_ = true; }
     bool wasCancelled() const { return cancelled_; }
 
     static constexpr qint64 showAfterMilliseconds = 1000;
 
 private:
+    void bringUpToDate();
     void update();
 
     QElapsedTimer started_;

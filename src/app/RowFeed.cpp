@@ -36,11 +36,11 @@ RowFeed::~RowFeed()
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
-        if (!finished_) {
-            database_->interruption().interrupt();
-            interrupted = true;
-        }
+        interrupted = !finished_;
     }
+    // Waits for the statement the thread runs, if it is still inside one.
+    if (interrupted)
+        database_->interruption().interrupt();
     changed_.notify_all();
     thread_.join();
     // The connection serves the window again.

@@ -17,6 +17,19 @@
 
 namespace kestrelon {
 
+namespace {
+
+QString infoText(SQLHDBC connection, SQLUSMALLINT item)
+{
+    SQLWCHAR text[128] = {};
+    SQLSMALLINT bytes = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(connection, item, text, sizeof text, &bytes)))
+        return {};
+    return odbc::fromWide(text, qMin<qsizetype>(bytes / 2, qsizetype(std::size(text)) - 1));
+}
+
+} // namespace
+
 Database::Database(std::shared_ptr<Workspace> workspace, Connection connection,
                    QString dataSourceName, QString secret)
     : workspace_(std::move(workspace)), connection_(std::move(connection.handle)),
@@ -24,8 +37,8 @@ Database::Database(std::shared_ptr<Workspace> workspace, Connection connection,
       secret_(std::move(secret))
 {
     // Asked once, here: the threads that open cursors later only read them.
-    systemName();
-    driverName();
+    systemName_ = infoText(handle(), SQL_DBMS_NAME);
+    driverName_ = infoText(handle(), SQL_DRIVER_NAME);
     takeUp(handle());
 }
 
@@ -108,39 +121,12 @@ QString Database::quotedIdentifier(const QString &name) const
     return catalogue::quotedIdentifier(handle(), name);
 }
 
-namespace {
-
-QString infoText(SQLHDBC connection, SQLUSMALLINT item)
-{
-    SQLWCHAR text[128] = {};
-    SQLSMALLINT bytes = 0;
-    if (!SQL_SUCCEEDED(SQLGetInfoW(connection, item, text, sizeof text, &bytes)))
-        return {};
-    return odbc::fromWide(text, qMin<qsizetype>(bytes / 2, qsizetype(std::size(text)) - 1));
-}
-
-} // namespace
-
-QString Database::systemName()
-{
-    if (!systemName_)
-        systemName_ = infoText(handle(), SQL_DBMS_NAME);
-    return *systemName_;
-}
-
-QString Database::driverName()
-{
-    if (!driverName_)
-        driverName_ = infoText(handle(), SQL_DRIVER_NAME);
-    return *driverName_;
-}
-
-bool Database::runsOnSqlite()
+bool Database::runsOnSqlite() const
 {
     return systemName().startsWith(QLatin1String("SQLite"), Qt::CaseInsensitive);
 }
 
-bool Database::singleByteTextIsUtf8()
+bool Database::singleByteTextIsUtf8() const
 {
 #ifdef Q_OS_WIN
     return false;
@@ -149,7 +135,7 @@ bool Database::singleByteTextIsUtf8()
     // on unconverted when the program's own character set is UTF-8 too.
     const bool utf8Locale = QByteArrayView(nl_langinfo(CODESET)) == "UTF-8";
     return runsOnSqlite() ||
-           (utf8Locale && driverName().startsWith(QLatin1String("psqlodbcw"), Qt::CaseInsensitive));
+           (utf8Locale && driverName_.startsWith(QLatin1String("psqlodbcw"), Qt::CaseInsensitive));
 #endif
 }
 

@@ -12,7 +12,6 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
-#include <optional>
 
 namespace kestrelon {
 
@@ -92,20 +91,23 @@ public:
     QString quotedIdentifier(const QString &name) const;
     // The product name of the data source's database system ("SQLite",
     // "PostgreSQL", ...), empty when the driver does not say.
-    QString systemName();
+    const QString &systemName() const { return systemName_; }
+    // Whether the data source is an SQLite database: the one test for it,
+    // whatever depends on it.
+    bool runsOnSqlite() const;
     // The file name of the ODBC driver ("psqlodbcw.so", ...), empty when it
     // does not say.
-    QString driverName();
+    const QString &driverName() const { return driverName_; }
     // Whether the driver hands over single-byte text as UTF-8, unchanged:
     // the SQLite driver keeps its text so (on Windows it converts it to the
     // ANSI code page), and so does psqlODBC's Unicode driver where the
     // program's character set is UTF-8. Other drivers convert it to a
     // locale's encoding.
-    bool singleByteTextIsUtf8();
+    bool singleByteTextIsUtf8() const;
     // Whether every value of a column is of the column's declared type.
     // SQLite's declared types only suggest one: an INTEGER column may hold
     // 1.5 or "x".
-    bool keepsDeclaredTypes() { return !runsOnSqlite(); }
+    bool keepsDeclaredTypes() const { return !runsOnSqlite(); }
 
     // Whether the data source's catalogue lists a table or view of this name
     // that this login can read. Names compare without regard to case; the
@@ -128,7 +130,6 @@ private:
     // Readies a new connection to this data source: where a cancel goes,
     // and how SQLite sorts.
     void takeUp(SQLHDBC connection);
-    bool runsOnSqlite();
     // The row set's name as a query sends it; the name as given when the
     // catalogue cannot say.
     QString sqlName(const QString &rowSetName);
@@ -144,8 +145,8 @@ private:
     QString name_;
     QString secret_;
     QHash<QString, QString> resolved_;
-    std::optional<QString> systemName_;
-    std::optional<QString> driverName_;
+    QString systemName_;
+    QString driverName_;
     Interruption interruption_;
 };
 

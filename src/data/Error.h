@@ -22,6 +22,7 @@ enum ErrorNumber : int {
     TimedOut = 3009, // the data source did not answer within the time limit
     TreeTooDeep = 3010,
     OperationCancelled = 3011,
+    SourceBusy = 3012, // a request of the window's thread met "Define" reading
     UnexpectedFailure = 3099,
 };
 

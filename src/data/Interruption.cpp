@@ -9,16 +9,40 @@ namespace kestrelon {
 
 void Interruption::interrupt()
 {
-    // Under the lock, so that the statement handle cannot be freed meanwhile.
-    const std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    interruptLocked(lock);
+}
+
+void Interruption::interrupt(Work work)
+{
+    std::unique_lock lock(mutex_);
+    if (work == work_)
+        interruptLocked(lock);
+}
+
+// SQLCancel goes under the lock, so that the statement handle cannot be
+// freed meanwhile. No new call begins once interrupted.
+void Interruption::interruptLocked(std::unique_lock<std::mutex> &lock)
+{
     interrupted_ = true;
-    if (running_ != SQL_NULL_HSTMT)
+    const quint64 call = calls_;
+    const auto ended = [&] { return running_ == SQL_NULL_HSTMT || calls_ != call; };
+    while (!ended()) {
         SQLCancel(running_);
+        callEnded_.wait_for(lock, cancelAgainAfter, ended);
+    }
 }
 
 void Interruption::reset()
 {
     const std::lock_guard lock(mutex_);
+    interrupted_ = false;
+}
+
+void Interruption::begin(Work work)
+{
+    const std::lock_guard lock(mutex_);
+    work_ = work;
     interrupted_ = false;
 }
 
@@ -35,12 +59,16 @@ Interruption::Call::Call(Interruption &interruption, SQLHSTMT statement)
     if (interruption_.interrupted_)
         throw Error(OperationCancelled, QStringLiteral("Operation cancelled"));
     interruption_.running_ = statement;
+    ++interruption_.calls_;
 }
 
 Interruption::Call::~Call()
 {
-    const std::lock_guard lock(interruption_.mutex_);
-    interruption_.running_ = SQL_NULL_HSTMT;
+    {
+        const std::lock_guard lock(interruption_.mutex_);
+        interruption_.running_ = SQL_NULL_HSTMT;
+    }
+    interruption_.callEnded_.notify_all();
 }
 
 } // namespace kestrelon

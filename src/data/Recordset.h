@@ -82,6 +82,9 @@ private:
         bool fitsSigned64 = false; // an integer type no wider than 64 signed bits
     };
 
+    // Rows a block holds for a driver with these SQLGetData extensions; 0
+    // where cells must be read one by one.
+    static SQLULEN blockCapacityFor(SQLUINTEGER extensions, const QString &driverName);
     void askToScroll();
     void execute();
     bool runStatement();
@@ -137,5 +140,13 @@ private:
     std::vector<bool> used_;         // columns read so far, bound at the next fetch
     std::optional<Error> failure_;   // reported by the last block fetch after its good rows
 };
+
+template<typename Call> SQLRETURN Recordset::watched(Call call)
+{
+    const Watchdog::Watch watch = database_->watch(statement_.get());
+    const SQLRETURN rc = call();
+    cutOff_ = watch.ranOut();
+    return rc;
+}
 
 } // namespace kestrelon

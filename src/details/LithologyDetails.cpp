@@ -70,7 +70,7 @@ struct Narrowing
 // through too.
 Narrowing narrowing(Database &database, const QString &nameColumn, QStringView wanted)
 {
-    if (database.systemName().compare(QLatin1String("SQLite"), Qt::CaseInsensitive) != 0)
+    if (!database.runsOnSqlite())
         return {QStringLiteral("%1 LIKE ? ESCAPE '!'").arg(nameColumn), containsPattern(wanted)};
     return {QStringLiteral("(instr(%1, ?) > 0 OR typeof(%1) NOT IN ('text', 'integer', 'null'))")
                 .arg(nameColumn),

@@ -2,6 +2,7 @@
 #include "DataSources.h"
 
 #include "SqliteFile.h"
+#include "Subprocess.h"
 
 #include "data/Database.h"
 #include "data/Engine.h"
@@ -9,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdlib>
@@ -38,18 +38,16 @@ QString driverOr(const char *variable, const QString &registeredName)
 int runServerScript(const char *script, const char *directory, const QStringList &arguments,
                     const QByteArray &input = {}, QByteArray *output = nullptr)
 {
-    QProcess process;
-    process.start(environment(script),
-                  QStringList{arguments.first(), environment(directory)} + arguments.mid(1));
+    Subprocess process(environment(script),
+                       QStringList{arguments.first(), environment(directory)} + arguments.mid(1));
     process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(60000);
-    if (process.exitCode() != 0)
-        qWarning("%s %s: %s", script, qPrintable(arguments.first()),
-                 process.readAllStandardError().constData());
+    process.closeInput();
+    const int status = process.waitForExit(60000);
+    if (status != 0)
+        qWarning("%s %s: %s", script, qPrintable(arguments.first()), process.errors().constData());
     if (output)
-        *output = process.readAllStandardOutput();
-    return process.exitCode();
+        *output = process.output();
+    return status;
 }
 
 // Whether scripts/test named the test server's directory; when it said the

@@ -1,12 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FormProbe.h"
 
+#include <QSignalSpy>
+#include <QTest>
+
 namespace testsupport {
 
 void FormProbe::select(const QString &key) const
 {
     const QModelIndex index = tree->indexOf(tree->item(key));
     tv->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+}
+
+bool FormProbe::pressDefine(int milliseconds) const
+{
+    QSignalSpy shown(form, &Form1::detailsShown);
+    QTest::mouseClick(btn_define, Qt::LeftButton);
+    return shown.wait(milliseconds);
 }
 
 QString outline(const kestrelon::TreeModel &tree, kestrelon::TreeModel::Node node)

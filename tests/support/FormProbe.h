@@ -16,7 +16,7 @@ namespace testsupport {
 struct FormProbe
 {
     explicit FormProbe(Form1 &form)
-        : tv(form.findChild<QTreeView *>(QStringLiteral("tv"))),
+        : form(&form), tv(form.findChild<QTreeView *>(QStringLiteral("tv"))),
           btn_define(form.findChild<QPushButton *>(QStringLiteral("btn_define"))),
           txtDescription(form.findChild<QPlainTextEdit *>(QStringLiteral("txtDescription"))),
           lbl_level(form.findChild<QLabel *>(QStringLiteral("lbl_level"))),
@@ -26,10 +26,16 @@ struct FormProbe
 
     // The node with this key, selected as a click would select it.
     void select(const QString &key) const;
+    // Clicks "Define" and waits until the window shows what the request
+    // found (or its error, or nothing for a cancelled one); false when that
+    // does not come within the time, which allows for a data source that
+    // runs into the program's time limit.
+    bool pressDefine(int milliseconds = 120000) const;
     QStringList rootTexts() const;
     // The description box's text, lines separated by CR LF.
     QString description() const { return qobject_cast<DescriptionBox *>(txtDescription)->text(); }
 
+    Form1 *form;
     QTreeView *tv;
     QPushButton *btn_define;
     QPlainTextEdit *txtDescription;

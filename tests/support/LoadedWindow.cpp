@@ -14,7 +14,7 @@ LoadedWindow::LoadedWindow()
 void LoadedWindow::define(const QString &key)
 {
     probe.select(key);
-    QTest::mouseClick(probe.btn_define, Qt::LeftButton);
+    QVERIFY2(probe.pressDefine(), qPrintable(QStringLiteral("no details for ") + key));
 }
 
 } // namespace testsupport

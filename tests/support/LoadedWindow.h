@@ -14,7 +14,8 @@ struct LoadedWindow
 {
     LoadedWindow();
 
-    // Selects the node with this key and clicks "Define", as a user would.
+    // Selects the node with this key and clicks "Define", as a user would,
+    // and waits until the window shows the result.
     void define(const QString &key);
 
     BoxCatcher boxes;

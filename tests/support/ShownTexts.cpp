@@ -48,19 +48,19 @@ void ShownTexts::addWindow(Form1 &form)
 
 void ShownTexts::add(const QString &text)
 {
-    const QMutexLocker lock(&mutex_);
+    const std::lock_guard lock(mutex_);
     texts_ << text;
 }
 
 qsizetype ShownTexts::count() const
 {
-    const QMutexLocker lock(&mutex_);
+    const std::lock_guard lock(mutex_);
     return texts_.size();
 }
 
 QStringList ShownTexts::containing(const QString &needle) const
 {
-    const QMutexLocker lock(&mutex_);
+    const std::lock_guard lock(mutex_);
     QStringList found;
     for (const QString &text : texts_)
         if (text.contains(needle, Qt::CaseInsensitive))

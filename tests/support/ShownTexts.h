@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QMutex>
 #include <QStringList>
+#include <mutex>
 
 class Form1;
 
@@ -32,7 +32,7 @@ public:
 private:
     ShownTexts() = default;
 
-    mutable QMutex mutex_;
+    mutable std::mutex mutex_;
     QStringList texts_;
 };
 
