@@ -170,18 +170,20 @@ NodeDetails lithologyDetails(Database &database, std::shared_ptr<Recordset> &row
     try {
         const QStringList columns = database.refreshDescription(LithRow.rowSet);
         const FieldValue wanted = trim(term.text);
+        std::optional<QString> level;
         if (std::optional<NarrowedLookup> narrowed = narrowedLookup(database, columns, wanted)) {
             rows = std::move(narrowed->rows);
-            details.description = firstDescriptionLine(term);
-            details.levelCaption = std::move(narrowed->levelCaption);
-            return details;
+            level = std::move(narrowed->levelCaption);
+        } else {
+            // The whole row set, as the start-up reads it: a query for fewer
+            // columns may be answered from an index, in another order.
+            rows = database.openRecordset(LithRow.rowSet);
+            forEachMatch(*rows, wanted, [&](const QString &caption) { level = caption; });
         }
-        // The whole row set, as the start-up reads it: a query for fewer
-        // columns may be answered from an index, in another order.
-        rows = database.openRecordset(LithRow.rowSet);
         details.description = firstDescriptionLine(term);
-        forEachMatch(*rows, wanted,
-                     [&](const QString &caption) { details.levelCaption = caption; });
+        // No row of the term's name: no level is shown, rather than another
+        // term's.
+        details.levelCaption = level.value_or(QString());
     } catch (const Error &error) {
         details.error = error;
     }
