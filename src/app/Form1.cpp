@@ -204,10 +204,16 @@ try {
     QList<BuildReport> reports;
     try {
         const std::shared_ptr<Database> database = source_.SourceDatabase;
+        // Both roots come first: no row of either hierarchy takes their keys.
+        const bool stratigraphy = offersStratigraphy();
+        addRoot(*model_, lithologyRules());
+        if (stratigraphy)
+            addRoot(*model_, stratigraphyRules());
         reports << readAndBuild(
             source_.LithRows, [database] { return database->openRecordset(LithRow.rowSet); },
             lithologyRules(), progress);
-        openStratigraphy(reports, progress);
+        if (stratigraphy)
+            openStratigraphy(reports, progress);
     } catch (const Error &error) {
         if (!progress.wasCancelled())
             showCritical(this, errorReportMessage(error));
@@ -231,14 +237,26 @@ try {
 }
 
 // The stratigraphic hierarchy stands beside the lithology when the data
-// source offers its rows; failing to read them does not cost the lithology.
-// Only a cancelled start-up goes on to end it.
+// source offers its rows. Failing to ask costs only the stratigraphy, unless
+// the data source did not answer in time.
+bool Form1::offersStratigraphy()
+{
+    try {
+        return source_.SourceDatabase->hasRowSet(StratRow.rowSet);
+    } catch (const Error &error) {
+        if (error.number() == TimedOut || error.number() == OperationCancelled)
+            throw;
+        showCritical(this, errorReportMessage(error));
+        return false;
+    }
+}
+
+// Failing to read the stratigraphic rows does not cost the lithology. Only a
+// cancelled start-up goes on to end it.
 void Form1::openStratigraphy(QList<BuildReport> &reports, LoadProgress &progress)
 {
     try {
         const std::shared_ptr<Database> database = source_.SourceDatabase;
-        if (!database->hasRowSet(StratRow.rowSet))
-            return;
         reports << readAndBuild(
             source_.StratRows,
             [database] { return database->openRecordset(StratRow.rowSet, CursorType::Rewindable); },
@@ -253,15 +271,15 @@ void Form1::openStratigraphy(QList<BuildReport> &reports, LoadProgress &progress
     }
 }
 
-// Reads a row set on a thread of its own while this one builds the tree from
-// its rows; `cursor` holds the cursor once it is open.
+// Reads a row set on a thread of its own while this one places its rows under
+// the root already in the tree; `cursor` holds the cursor once it is open.
 BuildReport Form1::readAndBuild(std::shared_ptr<Recordset> &cursor, RowFeed::Open open,
                                 const HierarchyRules &rules, LoadProgress &progress)
 {
     RowFeed feed(source_.SourceDatabase, std::move(open), *rules.layout, rules.rewinds, progress);
     feed.waitUntilOpen();
     cursor = feed.cursor();
-    return buildHierarchy(feed, *model_, rules);
+    return placeRows(feed, *model_, rules);
 }
 
 void Form1::unload()

@@ -50,11 +50,12 @@ public:
 
     void BuildStrat();
     void BuildLith6();
-    // Write the selected node's details to the description box (and, for a
-    // lithology term, its level to the label). With no node selected they
-    // do nothing. An error ends the request and is shown in a critical box;
-    // what was written before it stays, and the window goes on. The same
-    // holds for the two builders.
+    // Write the selected node's details to the description box, and to the
+    // label a lithology term's level (or nothing, for a unit or a term no
+    // row names). With no node selected they do nothing. An error ends the
+    // request and is shown in a critical box; the box and the label keep
+    // what they showed, and the window goes on. An error ends a builder
+    // too: the nodes added before it stay.
     //
     // The data source is read on a thread of its own: meanwhile the window
     // answers, "Define" is disabled and Escape cancels the request, which
@@ -76,6 +77,7 @@ private:
 
     kestrelon::BuildReport buildLithology();
     kestrelon::BuildReport buildStratigraphy();
+    bool offersStratigraphy();
     void openStratigraphy(QList<kestrelon::BuildReport> &reports,
                           kestrelon::LoadProgress &progress);
     kestrelon::BuildReport readAndBuild(std::shared_ptr<kestrelon::Recordset> &cursor,
