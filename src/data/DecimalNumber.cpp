@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <limits>
 
 namespace kestrelon {
