@@ -86,11 +86,26 @@ void checkSubtract(const FieldValue &a, const FieldValue &b)
         FUZZ_CHECK(difference.isNull());
         return;
     }
-    FUZZ_CHECK(difference.isNumber());
+    // A difference that no 64-bit whole number or double holds exactly comes
+    // as the digits it has.
+    const std::string digits = difference.toText().toStdString();
+    const auto exactDifference = DecimalNumber::parse(digits);
+    FUZZ_CHECK(difference.isNumber() || (exactDifference && exactDifference->text() == digits));
     if (a.kind() == FieldValue::Kind::Whole && b.kind() == FieldValue::Kind::Whole) {
         qint64 exact = 0;
         if (!qSubOverflow(a.wholeNumber(), b.wholeNumber(), &exact))
             FUZZ_CHECK(difference == FieldValue::whole(exact));
+        else
+            FUZZ_CHECK(difference.kind() == FieldValue::Kind::Text);
+    }
+    // Exact operands: adding b back gives a again.
+    const auto x = parseNumber(a.toText());
+    const auto y = parseNumber(b.toText());
+    if (a.kind() != FieldValue::Kind::Fractional && b.kind() != FieldValue::Kind::Fractional && x &&
+        y && x->isExact() && y->isExact()) {
+        FUZZ_CHECK(exactDifference);
+        FUZZ_CHECK(DecimalNumber().minus(*exactDifference).minus(y->toDecimal()) ==
+                   DecimalNumber().minus(x->toDecimal()));
     }
 }
 

@@ -204,9 +204,10 @@ private slots:
             << Rows{igneous, named("Lithology Version 6", 9, 50)} << QStringList{"lith6"}
             << "Lithology Version 6: "
             << "Level: 9";
-        QTest::newRow("no match keeps the level shown before")
+        // Another term's level would read as this one's.
+        QTest::newRow("no match clears the level shown before")
             << Rows{igneous} << QStringList{"Igneous1", "lith6"} << "Lithology Version 6: "
-            << "Level: 1";
+            << "";
         QTest::newRow("pressing again reads from the first row")
             << Rows{igneous, {"Granite", "Igneous", 2, 2, 1, 1, "coarse"}}
             << QStringList{"Granite2", "Igneous1", "Igneous1"} << "Igneous: melt"
@@ -241,7 +242,7 @@ private slots:
         sqlite::change(sqliteFile(), {"DELETE FROM QryLithParent_rows"});
         window.define("Igneous1");
         QCOMPARE(window.probe.description(), QStringLiteral("Igneous: melt"));
-        QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 4"));
+        QCOMPARE(window.probe.lbl_level->text(), QString());
         QVERIFY(window.boxes.boxes().isEmpty());
     }
 
@@ -318,9 +319,16 @@ private slots:
         QTest::newRow("pressing again rewinds and rewrites")
             << Rows{} << QStringList{"Paleozoic2", "Carboniferous3", "Paleozoic2", "Paleozoic2"}
             << "Paleozoic: Era" + ageLines("251.9", "538.8") << "";
-        QTest::newRow("the level of a lithology term stays")
+        QTest::newRow("the level of a lithology term goes")
             << Rows{} << QStringList{"Igneous1", "Paleozoic2"}
-            << "Paleozoic: Era" + ageLines("251.9", "538.8") << "Level: 1";
+            << "Paleozoic: Era" + ageLines("251.9", "538.8") << "";
+        QTest::newRow("whole ages past 10^15, exactly")
+            << Rows{named("Paleozoic", 1e15, 1e20), named("Paleozoic", 2.5e17, -1e16)}
+            << QStringList{"Paleozoic2"}
+            << "Paleozoic: Era" + ageLines("251.9", "538.8") +
+                   ageLines("1000000000000000", "100000000000000000000") +
+                   ageLines("250000000000000000", "-10000000000000000")
+            << "";
         // Once the text box was rewritten for each row: minutes for this many.
         Rows many;
         QString manyLines = "Paleozoic: Era" + ageLines("251.9", "538.8");
@@ -384,7 +392,8 @@ private slots:
         QCOMPARE(window.probe.description(), description);
     }
 
-    void stratigraphicFailureKeepsTheFirstLine()
+    // A failed request writes neither control; the next one works.
+    void stratigraphicFailureLeavesTheWindowAsItWas()
     {
         QStringList noAges = sqlite::stratigraphyColumns();
         noAges.removeLast();
@@ -395,16 +404,19 @@ private slots:
                                                                  null(), null(), "Eon"}}));
         LoadedWindow window;
         QVERIFY(window.boxes.boxes().isEmpty());
+        window.define("Igneous1");
         window.define("Phanerozoic1");
         QCOMPARE(window.boxes.boxes().size(), 1);
         QCOMPARE(window.boxes.boxes().first().icon, QMessageBox::Critical);
         QVERIFY2(window.boxes.boxes().first().text.contains(QStringLiteral("min_age")),
                  qPrintable(window.boxes.boxes().first().text));
-        QCOMPARE(window.probe.description(), QStringLiteral("Phanerozoic: Eon"));
-
-        window.define("Igneous1");
-        QCOMPARE(window.boxes.boxes().size(), 1);
         QCOMPARE(window.probe.description(), QStringLiteral("Igneous: melt"));
+        QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 1"));
+
+        window.define("lith6");
+        QCOMPARE(window.boxes.boxes().size(), 1);
+        QCOMPARE(window.probe.description(), QStringLiteral("Lithology Version 6: "));
+        QCOMPARE(window.probe.lbl_level->text(), QString());
     }
 
     void skippedRowsOfBothHierarchiesShareOneWarning()
@@ -511,9 +523,10 @@ private slots:
         QCOMPARE(window.probe.description(), QStringLiteral("Vogesite: "));
         QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 4"));
 
+        // A unit after a term: the term's level goes with it.
         window.define("Jurassic53");
         QCOMPARE(window.probe.description(), "Jurassic: Period" + ageLines("143.1", "201.4"));
-        QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 4"));
+        QCOMPARE(window.probe.lbl_level->text(), QString());
         QVERIFY(window.boxes.boxes().isEmpty());
     }
 };

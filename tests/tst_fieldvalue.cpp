@@ -50,7 +50,19 @@ private slots:
         QTest::newRow("shortest round trip") << fractional(251.902) << "251.902";
         QTest::newRow("one third") << fractional(1.0 / 3) << "0.3333333333333333";
         QTest::newRow("negative zero") << fractional(-0.0) << "0";
-        QTest::newRow("huge") << fractional(1e300) << "1e+300";
+        // A whole double prints as its exact value, digit for digit.
+        QTest::newRow("1e15") << fractional(1e15) << "1000000000000000";
+        QTest::newRow("1e20") << fractional(1e20) << "100000000000000000000";
+        QTest::newRow("2.5e17") << fractional(2.5e17) << "250000000000000000";
+        QTest::newRow("negative 2^70") << fractional(-0x1p70) << "-1180591620717411303424";
+        QTest::newRow("1e23 as stored") << fractional(1e23) << "99999999999999991611392";
+        QTest::newRow("huge") << fractional(1e300)
+                              << "1000000000000000052504760255204420248704468581108159154915854115"
+                                 "511802457988908195786371375080447864043704443832883878176942523"
+                                 "235360430575644792184786706982848387200926575803737830233794788"
+                                 "090059368953234970799945081119038967640880074652742780142494579"
+                                 "258788820056842838115669472196386865459400540160";
+        QTest::newRow("fraction past 1e15") << fractional(1e15 + 0.5) << "1000000000000000.5";
         QTest::newRow("tiny") << fractional(4.2e-9) << "4.2e-09";
         QTest::newRow("text unchanged") << text("  granite ") << "  granite ";
     }
@@ -131,6 +143,12 @@ private slots:
         QTest::newRow("spaces around a number") << text(" 2 ") << whole(2) << Truth::True;
         QTest::newRow("text spells a fraction") << text("1.0") << whole(1) << Truth::True;
         QTest::newRow("text spells no number") << text("x") << whole(1) << Truth::False;
+        QTest::newRow("decimal text against a whole number past 64 bits")
+            << text("9223372036854775809") << fractional(9223372036854775808.0) << Truth::False;
+        QTest::newRow("decimal text reads as a double against one")
+            << text("0.1") << fractional(0.1) << Truth::True;
+        QTest::newRow("decimal text against decimal digits")
+            << text("2.50") << FieldValue::text("2.5") << Truth::False;
         QTest::newRow("tab is not a space") << text("\t1") << whole(1) << Truth::False;
         QTest::newRow("same text") << text("Granite") << text("Granite") << Truth::True;
         QTest::newRow("case differs") << text("granite") << text("Granite") << Truth::False;
@@ -163,9 +181,17 @@ private slots:
         QTest::newRow("null left") << null << whole(1) << null;
         QTest::newRow("null right") << whole(1) << null << null;
         QTest::newRow("null beats bad text") << text("x") << null << null;
-        QTest::newRow("overflow leaves whole numbers")
-            << whole(std::numeric_limits<qint64>::min()) << whole(1)
-            << fractional(-9223372036854775809.0);
+        QTest::newRow("overflow keeps every digit") << whole(std::numeric_limits<qint64>::min())
+                                                    << whole(1) << text("-9223372036854775809");
+        // Decimal fractions subtract exactly; in binary 2.7 - 1.7 is not 1.
+        QTest::newRow("decimal texts") << text("2.7") << text("1.7") << whole(1);
+        QTest::newRow("decimal text and whole") << text("250.5") << whole(200) << text("50.5");
+        QTest::newRow("past 64 bits")
+            << text("100000000000000000001") << text("1.000000") << text("100000000000000000000");
+        QTest::newRow("a tiny decimal difference is no whole number")
+            << text("101.000000000000000000001") << whole(1) << text("100.000000000000000000001");
+        QTest::newRow("doubles stay doubles")
+            << fractional(2.7) << text("1.7") << fractional(2.7 - 1.7);
     }
     void subtraction()
     {
@@ -290,9 +316,10 @@ private slots:
             << "-9223372036854775809" << Text << "-9223372036854775809";
         QTest::newRow("scaled whole") << "5.00" << Fractional << "5";
         QTest::newRow("fraction") << "1.50" << Fractional << "1.5";
-        QTest::newRow("long fraction")
-            << "9007199254740993.5" << Fractional << "9.007199254740994e+15";
-        QTest::newRow("exponent") << "1e20" << Fractional << "1e+20";
+        QTest::newRow("long fraction") << "9007199254740993.5" << Fractional << "9007199254740994";
+        QTest::newRow("exponent") << "1e20" << Fractional << "100000000000000000000";
+        QTest::newRow("exponent, as the drivers write it")
+            << "2.5e+17" << Fractional << "250000000000000000";
         QTest::newRow("comma") << "1,0" << Text << "1,0";
         QTest::newRow("not a number") << "NaN" << Text << "NaN";
         QTest::newRow("full-width digit")
@@ -311,6 +338,33 @@ private slots:
             QCOMPARE(value.kind(), kind);
             QCOMPARE(value.toText(), textForm);
         }
+    }
+
+    // Cells of NUMERIC and DECIMAL columns as the drivers hand them over,
+    // padded to the column's scale: exact, and without the padding.
+    void decimalCells_data()
+    {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<FieldValue>("value");
+        QTest::newRow("scaled 2^53+1") << "9007199254740993.000000" << whole(9007199254740993);
+        QTest::newRow("unscaled 2^53+1") << "9007199254740993" << whole(9007199254740993);
+        QTest::newRow("scaled past 64 bits")
+            << "123456789012345678901234567890.000000" << text("123456789012345678901234567890");
+        QTest::newRow("a half") << "12.500000" << text("12.5");
+        QTest::newRow("past a double's digits")
+            << "9007199254740993.250000" << text("9007199254740993.25");
+        QTest::newRow("negative fraction") << "-0.000001" << text("-0.000001");
+        QTest::newRow("zero, scaled") << "0.00" << whole(0);
+        QTest::newRow("negative zero") << "-0.000" << whole(0);
+        QTest::newRow("not a number") << "NaN" << text("NaN");
+    }
+    void decimalCells()
+    {
+        QFETCH(QString, cell);
+        QFETCH(FieldValue, value);
+        QCOMPARE(decimalCell(QStringView(cell)), value);
+        const std::string bytes = cell.toStdString();
+        QCOMPARE(decimalCell(std::string_view(bytes)), value);
     }
 };
 

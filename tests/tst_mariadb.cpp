@@ -14,20 +14,23 @@ using namespace testsupport;
 
 namespace {
 
-// Rows served by MariaDB that the other engines serve too: ids that are
-// whole numbers in DECIMAL columns, past 2^53 and past 64 bits, linked to
-// parents by BIGINT; row sets whose names the catalogue spells in another
+// Rows served by MariaDB that the other engines serve too: ids in a scaled
+// DECIMAL column, which the driver hands over padded with zeros: whole ones
+// past 2^53 and past 64 bits linked to parents by BIGINT, and a fraction
+// past a double's digits; ages as DOUBLE, whole ones past 10^15 too, and as
+// scaled DECIMAL; row sets whose names the catalogue spells in another
 // case than the program does, so that they are found only there and opened
 // backquoted. The role may only read the two views.
 const char *hostileSchema = R"SQL(
 CREATE TABLE terms (seq INTEGER AUTO_INCREMENT PRIMARY KEY, lithology TEXT, parent TEXT,
-                    lith_level SMALLINT, lith_id DECIMAL(30, 0), parent_id BIGINT,
+                    lith_level SMALLINT, lith_id DECIMAL(40, 6), parent_id BIGINT,
                     parent_level DECIMAL(6, 2), description MEDIUMTEXT);
 INSERT INTO terms (lithology, parent, lith_level, lith_id, parent_id, parent_level, description)
 VALUES ('Bore', NULL, 1, 9007199254740992, NULL, NULL, 'first bore'),
        ('Bore', NULL, 1, 9007199254740993, NULL, NULL, 'second bore'),
        ('Core', 'Bore', 2, 10, 9007199254740993, 1.00, 'under the second bore'),
-       ('Deep', NULL, 1, 123456789012345678901234567890, NULL, NULL, 'thirty digits');
+       ('Deep', NULL, 1, 123456789012345678901234567890, NULL, NULL, 'thirty digits'),
+       ('term0', NULL, 1, 9007199254740993.25, NULL, NULL, 'an exact fraction');
 CREATE VIEW QRYLITHPARENT AS
     SELECT lithology AS Lithology, parent AS Parent, lith_level AS Lith_level, lith_id,
            parent_id, parent_level, description
@@ -36,11 +39,13 @@ CREATE VIEW QRYLITHPARENT AS
 CREATE TABLE units (seq INTEGER AUTO_INCREMENT PRIMARY KEY, strat_name VARCHAR(80),
                     parent VARCHAR(80), strat_level INTEGER, strat_id DECIMAL(20, 0),
                     parent_id BIGINT, parent_level INTEGER, strat_rank TEXT, min_age DOUBLE,
-                    max_age DECIMAL(8, 4));
+                    max_age DECIMAL(30, 6));
 INSERT INTO units (strat_name, parent, strat_level, strat_id, parent_id, parent_level,
                    strat_rank, min_age, max_age)
 VALUES ('Cenozoic', NULL, 100, 2, NULL, NULL, 'Era', 0, 66.0),
-       ('Holocene', 'Cenozoic', 200, 9007199254740993, 2, 100, 'Epoch', 0, 0.0117);
+       ('Holocene', 'Cenozoic', 200, 9007199254740993, 2, 100, 'Epoch', 0, 0.0117),
+       ('Deep time', NULL, 100, 4, NULL, NULL, 'Eon', 1e20, 250000000000000000.5),
+       ('Deep time', NULL, 900, 5, NULL, NULL, 'Eon', 2.5e17, -0.000001);
 CREATE VIEW qrystratparent AS
     SELECT strat_name, parent, strat_level, strat_id, parent_id, parent_level, strat_rank,
            min_age, max_age
@@ -131,9 +136,9 @@ private slots:
         QVERIFY2(window.boxes.boxes().isEmpty(), qPrintable(window.boxes.boxes().value(0).text));
         const TreeModel &tree = *window.probe.tree;
         QCOMPARE(outline(tree, tree.item("lith6")),
-                 QStringLiteral("Lithology Version 6(Bore,Bore(Core),Deep)"));
+                 QStringLiteral("Lithology Version 6(Bore,Bore(Core),Deep,term0)"));
         QCOMPARE(outline(tree, tree.item("Strat")),
-                 QStringLiteral("Stratigraphic Age(Cenozoic(Holocene))"));
+                 QStringLiteral("Stratigraphic Age(Cenozoic(Holocene),Deep time)"));
         QCOMPARE(tree.key(tree.parentOf(tree.item("Core10"))),
                  QStringLiteral("Bore9007199254740993"));
 
@@ -143,10 +148,20 @@ private slots:
         window.define("Core10");
         QCOMPARE(window.probe.description(), QStringLiteral("Core: under the second bore"));
         QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 2"));
+        window.define("term09007199254740993.25");
+        QCOMPARE(window.probe.description(), QStringLiteral("term0: an exact fraction"));
+        QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 1"));
         window.define("Holocene9007199254740993");
         QCOMPARE(window.probe.description(),
                  QStringLiteral("Holocene: Epoch\r\nMinimum Age (mya): 0\r\n"
                                 "Maximum Age (mya): 0.0117"));
+        QCOMPARE(window.probe.lbl_level->text(), QString());
+        window.define("Deep time4");
+        QCOMPARE(window.probe.description(),
+                 QStringLiteral("Deep time: Eon\r\nMinimum Age (mya): 100000000000000000000\r\n"
+                                "Maximum Age (mya): 250000000000000000.5\r\n"
+                                "Minimum Age (mya): 250000000000000000\r\n"
+                                "Maximum Age (mya): -0.000001"));
         QVERIFY(window.boxes.boxes().isEmpty());
     }
 

@@ -51,13 +51,15 @@ public:
     void BuildStrat();
     void BuildLith6();
     // Start "Define" for the selected node: its details go to the
-    // description box (and, for a lithology term, its level to the label).
-    // Each returns at once. The data source is read on a thread of its own:
-    // meanwhile the window answers, "Define" is disabled and Escape cancels
-    // the request, which then writes nothing; a second request cancels the
-    // first. An error ends the request and is shown in a critical box; what
-    // was written before it stays, and the window goes on. With no node
-    // selected, or while the start-up runs, they do nothing.
+    // description box, and to the label a lithology term's level (or
+    // nothing, for a unit or a term no row names). Each returns at once;
+    // detailsShown() tells when the request has ended. The data source is
+    // read on a thread of its own: meanwhile the window answers, "Define" is
+    // disabled and Escape cancels the request, which then writes nothing; a
+    // second request cancels the first. An error ends the request and is
+    // shown in a critical box; the box and the label keep what they showed,
+    // and the window goes on. With no node selected, or while the start-up
+    // runs, they do nothing.
     void ListStrat();
     void ListLith6();
 

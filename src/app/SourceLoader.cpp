@@ -76,22 +76,40 @@ void SourceLoader::read(LoadResult &result)
     if (cancelled_)
         progress_->cancel();
     const std::shared_ptr<Database> database = result.source.SourceDatabase;
+    // Both roots come first: no row of either hierarchy takes their keys.
+    const bool stratigraphy = offersStratigraphy(result);
+    addRoot(tree_, lithologyRules());
+    if (stratigraphy)
+        addRoot(tree_, stratigraphyRules());
     result.reports << readAndBuild(
         database, result.source.LithRows,
         [database] { return database->openRecordset(LithRow.rowSet); }, lithologyRules());
-    readStratigraphy(result);
+    if (stratigraphy)
+        readStratigraphy(result);
 }
 
 // The stratigraphic hierarchy stands beside the lithology when the data
-// source offers its rows; failing to read them does not cost the lithology,
-// unless the data source did not answer in time: it will not answer Define
-// either. A cancelled start-up ends as well.
+// source offers its rows. Failing to ask costs only the stratigraphy, unless
+// the data source did not answer in time.
+bool SourceLoader::offersStratigraphy(LoadResult &result)
+{
+    try {
+        return result.source.SourceDatabase->hasRowSet(StratRow.rowSet);
+    } catch (const Error &error) {
+        if (error.number() == TimedOut || error.number() == OperationCancelled)
+            throw;
+        result.stratigraphyFailure = error;
+        return false;
+    }
+}
+
+// Failing to read the stratigraphic rows does not cost the lithology, unless
+// the data source did not answer in time: it will not answer Define either.
+// A cancelled start-up ends as well.
 void SourceLoader::readStratigraphy(LoadResult &result)
 {
     const std::shared_ptr<Database> database = result.source.SourceDatabase;
     try {
-        if (!database->hasRowSet(StratRow.rowSet))
-            return;
         result.reports << readAndBuild(
             database, result.source.StratRows,
             [database] { return database->openRecordset(StratRow.rowSet, CursorType::Rewindable); },
@@ -103,8 +121,8 @@ void SourceLoader::readStratigraphy(LoadResult &result)
     }
 }
 
-// Reads a row set on a thread of its own while this one builds the tree from
-// its rows; `cursor` holds the cursor once it is open.
+// Reads a row set on a thread of its own while this one places its rows under
+// the root already in the tree; `cursor` holds the cursor once it is open.
 BuildReport SourceLoader::readAndBuild(std::shared_ptr<Database> database,
                                        std::shared_ptr<Recordset> &cursor, RowFeed::Open open,
                                        const HierarchyRules &rules)
@@ -112,7 +130,7 @@ BuildReport SourceLoader::readAndBuild(std::shared_ptr<Database> database,
     RowFeed feed(std::move(database), std::move(open), *rules.layout, rules.rewinds, *progress_);
     feed.waitUntilOpen();
     cursor = feed.cursor();
-    return buildHierarchy(feed, tree_, rules);
+    return placeRows(feed, tree_, rules);
 }
 
 } // namespace kestrelon

@@ -56,6 +56,7 @@ public:
 
 private:
     void read(LoadResult &result);
+    bool offersStratigraphy(LoadResult &result);
     void readStratigraphy(LoadResult &result);
     BuildReport readAndBuild(std::shared_ptr<Database> database, std::shared_ptr<Recordset> &cursor,
                              std::function<std::shared_ptr<Recordset>()> open,

@@ -6,6 +6,7 @@
 #include "OdbcText.h"
 #include "Recordset.h"
 #include "SqliteSorting.h"
+#include "SqliteTyping.h"
 #include "Workspace.h"
 
 #include "OdbcApi.h"
@@ -45,6 +46,7 @@ Database::Database(std::shared_ptr<Workspace> workspace, Connection connection,
 void Database::takeUp(SQLHDBC connection)
 {
     canceller_ = StatementCanceller::forConnection(connection, runsOnSqlite());
+    describesAsDeclared_ = !runsOnSqlite() || sqliteTypesByDeclaration(connection);
     if (runsOnSqlite())
         letSqliteSortInParallel(connection);
 }

@@ -108,6 +108,11 @@ public:
     // SQLite's declared types only suggest one: an INTEGER column may hold
     // 1.5 or "x".
     bool keepsDeclaredTypes() const { return !runsOnSqlite(); }
+    // Whether the driver describes a query's columns by their declared types
+    // alone, whatever rows the query returns: then two queries of one row
+    // set, without parameters, read its cells alike. Servers do; SQLite's
+    // driver does only where it steps through rows (see sqliteTypesByDeclaration).
+    bool describesColumnsAsDeclared() const { return describesAsDeclared_; }
 
     // Whether the data source's catalogue lists a table or view of this name
     // that this login can read. Names compare without regard to case; the
@@ -128,7 +133,7 @@ public:
 
 private:
     // Readies a new connection to this data source: where a cancel goes,
-    // and how SQLite sorts.
+    // how its driver types columns, and how SQLite sorts.
     void takeUp(SQLHDBC connection);
     // The row set's name as a query sends it; the name as given when the
     // catalogue cannot say.
@@ -147,6 +152,7 @@ private:
     QHash<QString, QString> resolved_;
     QString systemName_;
     QString driverName_;
+    bool describesAsDeclared_ = true;
     Interruption interruption_;
 };
 

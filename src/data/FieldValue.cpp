@@ -16,19 +16,38 @@ namespace kestrelon {
 namespace {
 
 // Whole and fractional numbers compared exactly, without the rounding a
-// plain conversion of a large whole number to double would bring.
+// plain conversion of a large whole number to double would bring. Numbers
+// known to their last digit compare digit for digit; a binary fraction
+// against a decimal one compares as the double the decimal reads as.
 bool sameNumber(const Number &a, const Number &b)
 {
     if (a.isWhole && b.isWhole)
         return a.whole == b.whole;
-    if (!a.isWhole && !b.isWhole)
+    if (a.isExact() && b.isExact())
+        return a.toDecimal() == b.toDecimal();
+    if (!a.isExact() && !b.isExact())
         return a.fractional == b.fractional;
-    const qint64 whole = a.isWhole ? a.whole : b.whole;
-    const double fractional = a.isWhole ? b.fractional : a.fractional;
-    constexpr double twoTo63 = 9223372036854775808.0;
-    if (!(fractional >= -twoTo63 && fractional < twoTo63) || std::trunc(fractional) != fractional)
+    const Number &decimal = a.isExact() ? a : b;
+    const double binary = a.isExact() ? b.fractional : a.fractional;
+    if (!std::isfinite(binary))
         return false;
-    return static_cast<qint64>(fractional) == whole;
+    if (decimal.isWhole) {
+        constexpr double twoTo63 = 9223372036854775808.0;
+        return binary >= -twoTo63 && binary < twoTo63 && std::trunc(binary) == binary &&
+               static_cast<qint64>(binary) == decimal.whole;
+    }
+    if (std::trunc(binary) == binary && decimal.toDecimal().isWhole())
+        return DecimalNumber::ofWholeDouble(binary) == decimal.toDecimal();
+    return decimal.toDouble() == binary;
+}
+
+// An exact number as a value: whole when it fits 64 bits, otherwise its
+// digits, which no double would keep.
+FieldValue exactValue(const DecimalNumber &number)
+{
+    if (const auto whole = number.toWhole())
+        return FieldValue::whole(*whole);
+    return FieldValue::text(QString::fromStdString(number.text()));
 }
 
 std::optional<Number> numberOf(const FieldValue &value)
@@ -58,8 +77,10 @@ QString fractionalText(double number)
         return number > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
     if (number == 0)
         return QStringLiteral("0");
-    const double magnitude = std::fabs(number);
-    const bool plain = magnitude >= 1e-5 && magnitude < 1e15;
+    // A whole number is its exact digits, however large.
+    if (std::trunc(number) == number)
+        return QString::fromStdString(DecimalNumber::ofWholeDouble(number).text());
+    const bool plain = std::fabs(number) >= 1e-5;
     char buffer[64];
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, number,
@@ -143,6 +164,8 @@ FieldValue subtract(const FieldValue &a, const FieldValue &b)
         if (!qSubOverflow(x->whole, y->whole, &difference))
             return FieldValue::whole(difference);
     }
+    if (x->isExact() && y->isExact())
+        return exactValue(x->toDecimal().minus(y->toDecimal()));
     return FieldValue::fractional(x->toDouble() - y->toDouble());
 }
 

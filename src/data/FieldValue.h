@@ -45,8 +45,9 @@ public:
     void assignText(QLatin1StringView text);
 
     // The text a value contributes to a concatenation: Null and Empty give
-    // no characters, whole numbers their decimal digits, fractional numbers
-    // the shortest decimal that reads back to the same value.
+    // no characters, whole numbers their exact decimal digits (a whole
+    // double too, however large), other fractional numbers the shortest
+    // decimal that reads back to the same value.
     QString toText() const;
 
     bool operator==(const FieldValue &other) const { return value_ == other.value_; }
@@ -73,14 +74,19 @@ FieldValue concat(const FieldValue &a, const FieldValue &b);
 
 // Equality as a condition: true only when both sides are non-Null and equal.
 // Numbers compare by value, texts character by character with case
-// significant; a text and a number are equal when the text spells that number.
+// significant; a text and a number are equal when the text spells that number:
+// exactly against a whole number, as the double it reads as against a
+// fractional one.
 bool equals(const FieldValue &a, const FieldValue &b);
 
 // Equality as a value: as equals(), but Null on either side gives Null.
 Truth equalsValue(const FieldValue &a, const FieldValue &b);
 
 // a - b: Null when either side is Null. Text is read as the number it spells;
-// text that spells no number raises a TypeMismatch error.
+// text that spells no number raises a TypeMismatch error. Whole numbers and
+// the numbers text spells subtract exactly: a difference that is not a
+// 64-bit whole number then comes as its decimal digits, in text. Where a
+// double takes part, the difference is a double.
 FieldValue subtract(const FieldValue &a, const FieldValue &b);
 
 // True when either side is true, Null when either is Null, false otherwise.
@@ -101,8 +107,9 @@ QStringView trimSpaces(QStringView text);
 // The first n characters of text, or all of it when it is shorter.
 QString left(const QString &text, int n);
 
-// Text form of a fractional number: shortest round-trip decimal, plain
-// notation for ordinary magnitudes, no trailing ".0".
+// Text form of a fractional number: a whole one as its exact digits,
+// otherwise the shortest round-trip decimal, in plain notation down to
+// 0.00001, no trailing ".0".
 QString fractionalText(double number);
 
 } // namespace kestrelon

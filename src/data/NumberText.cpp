@@ -71,7 +71,9 @@ std::optional<Number> parseNumber(std::string_view text)
     const auto result = std::from_chars(first, last, value);
     if (result.ptr != last || result.ec != std::errc())
         return std::nullopt;
-    return Number::ofFractional(value);
+    Number number = Number::ofFractional(value);
+    number.exact = DecimalNumber::parse(std::string_view(first, size_t(last - first)));
+    return number;
 }
 
 std::optional<std::string> wholeDigits(std::string_view text)

@@ -171,9 +171,11 @@ void Recordset::describeColumns()
         case SQL_REAL:
         case SQL_FLOAT:
         case SQL_DOUBLE:
+            column.kind = ColumnKind::Fractional;
+            break;
         case SQL_NUMERIC:
         case SQL_DECIMAL:
-            column.kind = ColumnKind::Fractional;
+            column.kind = ColumnKind::Decimal;
             break;
         default:
             break;
@@ -292,7 +294,9 @@ FieldValue Recordset::readCell(int index)
     if (kind == ColumnKind::Text)
         return readText(column);
     const FieldValue cell = readText(column);
-    return cell.isNull() ? cell : numberCell(cell.textView());
+    if (cell.isNull())
+        return cell;
+    return kind == ColumnKind::Decimal ? decimalCell(cell.textView()) : numberCell(cell.textView());
 }
 
 // Reads a text cell in pieces: the buffer grows to the announced length when a

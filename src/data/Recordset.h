@@ -47,8 +47,8 @@ public:
 
     int fieldCount() const { return int(columns_.size()); }
     QString fieldName(int index) const { return columns_.at(size_t(index)).name; }
-    // How the driver describes a column: as a whole number, a fractional
-    // number or text.
+    // How the driver describes a column: as a whole number, a binary
+    // fractional number, an exact decimal or text.
     ColumnKind fieldKind(int index) const { return columns_.at(size_t(index)).kind; }
     // Whether the driver describes a column as character text (not as a
     // number, a date or bytes, which it may hand over in a text form of its own).

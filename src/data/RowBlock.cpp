@@ -34,16 +34,48 @@ bool isAscii(std::string_view text)
 
 } // namespace
 
-FieldValue numberCell(QStringView text)
+namespace {
+
+// The cell's text in single bytes; nothing when it holds more than ASCII,
+// which spells no number.
+std::optional<std::string> asciiOf(QStringView text)
 {
     std::string ascii;
     ascii.reserve(size_t(text.size()));
     for (const QChar c : text) {
         if (c.unicode() > 0x7f)
-            return FieldValue::text(text.toString());
+            return std::nullopt;
         ascii.push_back(char(c.unicode()));
     }
-    return numberCell(std::string_view(ascii));
+    return ascii;
+}
+
+} // namespace
+
+FieldValue numberCell(QStringView text)
+{
+    const auto ascii = asciiOf(text);
+    return ascii ? numberCell(std::string_view(*ascii)) : FieldValue::text(text.toString());
+}
+
+FieldValue decimalCell(QStringView text)
+{
+    const auto ascii = asciiOf(text);
+    return ascii ? decimalCell(std::string_view(*ascii)) : FieldValue::text(text.toString());
+}
+
+FieldValue decimalCell(std::string_view ascii)
+{
+    const auto number = parseNumber(ascii);
+    if (!number)
+        return FieldValue::text(QString::fromLatin1(ascii.data(), qsizetype(ascii.size())));
+    if (number->isWhole)
+        return FieldValue::whole(number->whole);
+    if (!number->exact)
+        return FieldValue::fractional(number->fractional);
+    if (const auto whole = number->exact->toWhole())
+        return FieldValue::whole(*whole);
+    return FieldValue::text(QString::fromStdString(number->exact->text()));
 }
 
 FieldValue numberCell(std::string_view ascii)
@@ -69,6 +101,8 @@ FieldValue valueOf(const RawCell &cell)
         break;
     case RawCell::Form::Number:
         return numberCell(cell.bytes);
+    case RawCell::Form::Decimal:
+        return decimalCell(cell.bytes);
     case RawCell::Form::Integer: {
         SQLBIGINT number = 0;
         std::memcpy(&number, data, sizeof number);
@@ -191,7 +225,8 @@ std::optional<RawCell> RowBlock::raw(int column, SQLULEN row) const
     if (c.kind != ColumnKind::Text) {
         if (size >= c.cellBytes || !isAscii(bytes))
             return std::nullopt;
-        return RawCell{RawCell::Form::Number, bytes};
+        return RawCell{
+            c.kind == ColumnKind::Decimal ? RawCell::Form::Decimal : RawCell::Form::Number, bytes};
     }
     if (size > c.cellBytes - unitBytes())
         return std::nullopt;

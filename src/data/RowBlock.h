@@ -10,12 +10,13 @@
 
 namespace kestrelon {
 
-// What a column's declared type says its values are: numbers (whole or
-// fractional) or text. Number cells are read as text and take the kind their
-// own text spells, except in a column of a signed 64-bit integer type (or a
-// narrower one) whose database holds every value to that type: those are
-// bound as such, which spares the driver and the program the digits.
-enum class ColumnKind { Whole, Fractional, Text, Integer };
+// What a column's declared type says its values are: numbers (whole, binary
+// floating point, or exact decimals) or text. Number cells are read as text
+// and take the kind their own text spells, except in a column of a signed
+// 64-bit integer type (or a narrower one) whose database holds every value
+// to that type: those are bound as such, which spares the driver and the
+// program the digits.
+enum class ColumnKind { Whole, Fractional, Text, Integer, Decimal };
 
 // A cell of a number column, from the text the driver holds for it, read by
 // the program's own number rule: a driver's own conversion may cut a value
@@ -27,14 +28,23 @@ enum class ColumnKind { Whole, Fractional, Text, Integer };
 FieldValue numberCell(QStringView text);
 FieldValue numberCell(std::string_view ascii);
 
+// A cell of a NUMERIC or DECIMAL column, from the driver's decimal text: its
+// exact value, never rounded through a double. A whole value is a whole
+// number (its digits in text beyond 64 bits), whatever zeros the column's
+// scale adds after the point; a fraction keeps its exact digits, in text,
+// without trailing zeros. Text that spells no number stays text.
+FieldValue decimalCell(QStringView text);
+FieldValue decimalCell(std::string_view ascii);
+
 // A bound cell's bytes as the driver left them, in the form that says how
 // they become a value. Only what turns into the very value a read of the
 // cell gives is held so: text cut short is not, nor single-byte text that
 // is not UTF-8.
 struct RawCell
 {
-    // Utf8: single-byte text beyond ASCII, valid UTF-8.
-    enum class Form : quint8 { Null, Number, Ascii, Utf16, Integer, Utf8 };
+    // Utf8: single-byte text beyond ASCII, valid UTF-8. Decimal: the text of
+    // an exact decimal number.
+    enum class Form : quint8 { Null, Number, Ascii, Utf16, Integer, Utf8, Decimal };
     Form form;
     std::string_view bytes;
 };

@@ -55,12 +55,34 @@ QString containsPattern(QStringView text)
     return pattern + u'%';
 }
 
-// A query's condition, and its one parameter.
+// A query's condition, and its parameters.
 struct Narrowing
 {
     QString condition;
-    QString parameter;
+    QStringList parameters;
 };
+
+// The text as an SQLite expression of its code points, with no quotes or
+// markers to escape: a query with a parameter has SQLite's driver read the
+// whole result and type its columns by their first values, unlike the full
+// read. Nothing for text that is not well-formed or holds a NUL, which
+// such an expression would not spell alike.
+std::optional<QString> sqliteTextExpression(QStringView text)
+{
+    if (!text.isValidUtf16() || text.contains(QChar(0)))
+        return std::nullopt;
+    // SQLite takes at most 127 arguments a function.
+    constexpr qsizetype perCall = 100;
+    const QList<uint> codePoints = text.toUcs4();
+    QStringList calls;
+    for (qsizetype first = 0; first < codePoints.size(); first += perCall) {
+        QStringList arguments;
+        for (const uint codePoint : codePoints.mid(first, perCall))
+            arguments << QString::number(codePoint);
+        calls << QStringLiteral("char(%1)").arg(arguments.join(u','));
+    }
+    return calls.join(QStringLiteral(" || "));
+}
 
 // Rows whose name may match: every name containing the wanted text. Where
 // LIKE tests that, its case-insensitive matching only lets more through.
@@ -68,13 +90,19 @@ struct Narrowing
 // matches a stored fractional number or blob against its own text form,
 // which need not be the one the program reads, so it lets all of those
 // through too.
-Narrowing narrowing(Database &database, const QString &nameColumn, QStringView wanted)
+std::optional<Narrowing> narrowing(Database &database, const QString &nameColumn,
+                                   QStringView wanted)
 {
     if (!database.runsOnSqlite())
-        return {QStringLiteral("%1 LIKE ? ESCAPE '!'").arg(nameColumn), containsPattern(wanted)};
-    return {QStringLiteral("(instr(%1, ?) > 0 OR typeof(%1) NOT IN ('text', 'integer', 'null'))")
-                .arg(nameColumn),
-            wanted.toString()};
+        return Narrowing{QStringLiteral("%1 LIKE ? ESCAPE '!'").arg(nameColumn),
+                         {containsPattern(wanted)}};
+    const std::optional<QString> text = sqliteTextExpression(wanted);
+    if (!text)
+        return std::nullopt;
+    return Narrowing{
+        QStringLiteral("(instr(%1, %2) > 0 OR typeof(%1) NOT IN ('text', 'integer', 'null'))")
+            .arg(nameColumn, *text),
+        {}};
 }
 
 // The rows a narrowing query found, when they settle the answer.
@@ -88,10 +116,14 @@ struct NarrowedLookup
 // full read's answer: no matching row, or matching rows that all show the
 // same level, so that their order does not matter. Nothing when the order
 // matters, the source cannot be narrowed, or the narrowing query fails.
+// Both queries must read a cell alike: where the driver types columns by
+// a query's own rows, the level 2.0 may read as the number 2 from one and
+// as the text "2.0" from the other.
 std::optional<NarrowedLookup> narrowedLookup(Database &database, const QStringList &columns,
                                              const FieldValue &wanted)
 {
-    if (wanted.kind() != FieldValue::Kind::Text || wanted.textView().isEmpty())
+    if (wanted.kind() != FieldValue::Kind::Text || wanted.textView().isEmpty() ||
+        !database.describesColumnsAsDeclared())
         return std::nullopt;
     const auto name = std::find_if(columns.cbegin(), columns.cend(), [](const QString &column) {
         return column.compare(nameColumnName, Qt::CaseInsensitive) == 0;
@@ -104,9 +136,11 @@ std::optional<NarrowedLookup> narrowedLookup(Database &database, const QStringLi
         // Any order will do; one of its own also keeps the planner from
         // working for the row set's order (SQLite then scans a view's table
         // through an index).
-        const Narrowing narrowed = narrowing(database, column, wanted.textView());
-        lookup.rows = database.openRecordsetWhere(LithRow.rowSet, narrowed.condition,
-                                                  {narrowed.parameter}, column);
+        const std::optional<Narrowing> narrowed = narrowing(database, column, wanted.textView());
+        if (!narrowed)
+            return std::nullopt;
+        lookup.rows = database.openRecordsetWhere(LithRow.rowSet, narrowed->condition,
+                                                  narrowed->parameters, column);
         Recordset &cursor = *lookup.rows;
         // The text form of a number, a date or bytes in the database may not
         // be the one the program reads.
@@ -136,18 +170,20 @@ NodeDetails lithologyDetails(Database &database, std::shared_ptr<Recordset> &row
     try {
         const QStringList columns = database.refreshDescription(LithRow.rowSet);
         const FieldValue wanted = trim(term.text);
+        std::optional<QString> level;
         if (std::optional<NarrowedLookup> narrowed = narrowedLookup(database, columns, wanted)) {
             rows = std::move(narrowed->rows);
-            details.description = firstDescriptionLine(term);
-            details.levelCaption = std::move(narrowed->levelCaption);
-            return details;
+            level = std::move(narrowed->levelCaption);
+        } else {
+            // The whole row set, as the start-up reads it: a query for fewer
+            // columns may be answered from an index, in another order.
+            rows = database.openRecordset(LithRow.rowSet);
+            forEachMatch(*rows, wanted, [&](const QString &caption) { level = caption; });
         }
-        // The whole row set, as the start-up reads it: a query for fewer
-        // columns may be answered from an index, in another order.
-        rows = database.openRecordset(LithRow.rowSet);
         details.description = firstDescriptionLine(term);
-        forEachMatch(*rows, wanted,
-                     [&](const QString &caption) { details.levelCaption = caption; });
+        // No row of the term's name: no level is shown, rather than another
+        // term's.
+        details.levelCaption = level.value_or(QString());
     } catch (const Error &error) {
         details.error = error;
     }

@@ -18,8 +18,8 @@ struct SelectedNode
 };
 
 // What "Define" shows: the description box's text (lines separated by
-// CR LF) and the level label's caption, each only when the request came that
-// far, and the error that ended it, if one did.
+// CR LF) and the level label's caption (empty to clear it), or the error
+// that ended the request, which then changes neither.
 struct NodeDetails
 {
     std::optional<QString> description;

@@ -42,8 +42,11 @@ NodeDetails stratigraphyDetails(Recordset *rows, const SelectedNode &unit)
         }
     } catch (const Error &error) {
         details.error = error;
+        return details;
     }
     details.description = std::move(text);
+    // A unit has no level: the label shows none, rather than a term's.
+    details.levelCaption = QString();
     return details;
 }
 

@@ -150,14 +150,25 @@ BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRule
 
 BuildReport buildHierarchy(HierarchyRowSource &rows, TreeModel &tree, const HierarchyRules &rules)
 {
-    BuildReport report(rules.rootText);
     // Views learn of the whole build at once, not row by row.
+    const TreeModel::BulkInsertion bulk(tree);
+    addRoot(tree, rules);
+    return placeRows(rows, tree, rules);
+}
+
+void addRoot(TreeModel &tree, const HierarchyRules &rules)
+{
     const TreeModel::BulkInsertion bulk(tree);
     tree.addRoot(rules.rootKey, rules.rootText);
     tree.setExpanded(tree.item(rules.rootKey), true);
     if (rules.sortsFirstLevel)
         tree.setSorted(tree.item(rules.rootKey), true);
+}
 
+BuildReport placeRows(HierarchyRowSource &rows, TreeModel &tree, const HierarchyRules &rules)
+{
+    BuildReport report(rules.rootText);
+    const TreeModel::BulkInsertion bulk(tree);
     RowPlacer placer(tree, rules);
     RowReadAhead ahead(rows, tree, placer);
     while (const auto *item = ahead.next()) {

@@ -43,6 +43,14 @@ BuildReport buildHierarchy(Recordset &rows, TreeModel &tree, const HierarchyRule
 // want it.
 BuildReport buildHierarchy(HierarchyRowSource &rows, TreeModel &tree, const HierarchyRules &rules);
 
+// The two halves of a build, for a tree that holds more than one
+// hierarchy: every root is added before any row is placed, so that a row
+// whose key is another hierarchy's root key is left out like any other row
+// whose key is taken. addRoot() adds the root, expanded, at the top level;
+// placeRows() places the rows under it.
+void addRoot(TreeModel &tree, const HierarchyRules &rules);
+BuildReport placeRows(HierarchyRowSource &rows, TreeModel &tree, const HierarchyRules &rules);
+
 // One row of that loop at a time: adds the row's node, adds nothing when the
 // row does not qualify, or raises the Error that has the builder skip it,
 // leaving the tree unchanged. Keeps its key buffers from row to row.

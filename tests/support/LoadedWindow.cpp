@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LoadedWindow.h"
 
-#include <QTest>
+#include "DefinePress.h"
 
 namespace testsupport {
 
@@ -14,7 +14,7 @@ LoadedWindow::LoadedWindow()
 void LoadedWindow::define(const QString &key)
 {
     probe.select(key);
-    QVERIFY2(probe.pressDefine(), qPrintable(QStringLiteral("no details for ") + key));
+    defineAndWait(form);
 }
 
 } // namespace testsupport
