@@ -5,7 +5,9 @@
 #include "OdbcText.h"
 
 #include <QString>
+#include <iterator>
 #include <sqlext.h>
+#include <vector>
 
 namespace kestrelon {
 
