@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <iterator>
-#include <sqlext.h>
 #include <vector>
 
 namespace kestrelon {
