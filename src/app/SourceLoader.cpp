@@ -76,29 +76,41 @@ void SourceLoader::read(LoadResult &result)
     if (cancelled_)
         progress_->cancel();
     const std::shared_ptr<Database> database = result.source.SourceDatabase;
+    // Whether the stratigraphy is offered is settled on the reading thread
+    // before the lithology's cursor opens: its root must stand before any
+    // lithology row is placed. Its rows are read once the lithology stands,
+    // so that a slow stratigraphy does not hold it up.
+    bool stratigraphy = false;
+    RowFeed lithology(
+        database,
+        [database, &stratigraphy] {
+            stratigraphy = offersStratigraphy(*database);
+            return database->openRecordset(LithRow.rowSet);
+        },
+        *lithologyRules().layout, lithologyRules().rewinds, *progress_);
+    lithology.waitUntilOpen();
     // Both roots come first: no row of either hierarchy takes their keys.
-    const bool stratigraphy = offersStratigraphy(result);
     addRoot(tree_, lithologyRules());
     if (stratigraphy)
         addRoot(tree_, stratigraphyRules());
-    result.reports << readAndBuild(
-        database, result.source.LithRows,
-        [database] { return database->openRecordset(LithRow.rowSet); }, lithologyRules());
+    result.reports << placeRows(lithology, tree_, lithologyRules());
+    result.source.LithRows = lithology.cursor();
     if (stratigraphy)
         readStratigraphy(result);
 }
 
 // The stratigraphic hierarchy stands beside the lithology when the data
-// source offers its rows. Failing to ask costs only the stratigraphy, unless
-// the data source did not answer in time.
-bool SourceLoader::offersStratigraphy(LoadResult &result)
+// source's catalogue lists its rows and a query may read them: a row set
+// listed in a schema the login may not use, say, is not offered. Failing to
+// ask costs only the stratigraphy; a time-out or a cancel ends the start-up.
+bool SourceLoader::offersStratigraphy(Database &database)
 {
     try {
-        return result.source.SourceDatabase->hasRowSet(StratRow.rowSet);
+        // A query of no rows: a slow row set answers it at once.
+        return database.canRead(StratRow.rowSet);
     } catch (const Error &error) {
         if (error.number() == TimedOut || error.number() == OperationCancelled)
             throw;
-        result.stratigraphyFailure = error;
         return false;
     }
 }
@@ -110,27 +122,18 @@ void SourceLoader::readStratigraphy(LoadResult &result)
 {
     const std::shared_ptr<Database> database = result.source.SourceDatabase;
     try {
-        result.reports << readAndBuild(
-            database, result.source.StratRows,
+        RowFeed feed(
+            database,
             [database] { return database->openRecordset(StratRow.rowSet, CursorType::Rewindable); },
-            stratigraphyRules());
+            *stratigraphyRules().layout, stratigraphyRules().rewinds, *progress_);
+        feed.waitUntilOpen();
+        result.reports << placeRows(feed, tree_, stratigraphyRules());
+        result.source.StratRows = feed.cursor();
     } catch (const Error &error) {
         if (progress_->wasCancelled() || error.number() == TimedOut)
             throw;
         result.stratigraphyFailure = error;
     }
-}
-
-// Reads a row set on a thread of its own while this one places its rows under
-// the root already in the tree; `cursor` holds the cursor once it is open.
-BuildReport SourceLoader::readAndBuild(std::shared_ptr<Database> database,
-                                       std::shared_ptr<Recordset> &cursor, RowFeed::Open open,
-                                       const HierarchyRules &rules)
-{
-    RowFeed feed(std::move(database), std::move(open), *rules.layout, rules.rewinds, *progress_);
-    feed.waitUntilOpen();
-    cursor = feed.cursor();
-    return placeRows(feed, tree_, rules);
 }
 
 } // namespace kestrelon

@@ -12,6 +12,7 @@
 
 namespace kestrelon {
 
+class Database;
 class LoadProgress;
 class Recordset;
 class TreeModel;
@@ -56,11 +57,8 @@ public:
 
 private:
     void read(LoadResult &result);
-    bool offersStratigraphy(LoadResult &result);
+    static bool offersStratigraphy(Database &database);
     void readStratigraphy(LoadResult &result);
-    BuildReport readAndBuild(std::shared_ptr<Database> database, std::shared_ptr<Recordset> &cursor,
-                             std::function<std::shared_ptr<Recordset>()> open,
-                             const HierarchyRules &rules);
 
     TreeModel &tree_;
     std::unique_ptr<LoadProgress> progress_; // while the rows are read

@@ -9,7 +9,7 @@
 
 namespace kestrelon::catalogue {
 
-QStringList spellingsOf(Database &database, const QString &name)
+QStringList listedRowSets(Database &database)
 {
     const odbc::Handle statement(SQL_HANDLE_STMT,
                                  database.allocateStatement(*database.connection()));
@@ -19,8 +19,7 @@ QStringList spellingsOf(Database &database, const QString &name)
     auto types = odbc::toWide(QStringLiteral("TABLE,VIEW"));
     if (!SQL_SUCCEEDED(SQLTablesW(raw, nullptr, 0, nullptr, 0, nullptr, 0, types.data(), SQL_NTS)))
         throw database.failure(raw, context, watched.ranOut());
-    QStringList exact;
-    QStringList alike;
+    QStringList names;
     for (;;) {
         const SQLRETURN rc = SQLFetch(raw);
         if (rc == SQL_NO_DATA)
@@ -35,15 +34,10 @@ QStringList spellingsOf(Database &database, const QString &name)
                 SQLGetData(raw, tableNameColumn, SQL_C_WCHAR, buffer, sizeof buffer, &length)) ||
             length <= 0 || length >= SQLLEN(sizeof buffer))
             continue;
-        const QString listed = odbc::fromWide(buffer, qsizetype(length) / 2);
-        if (listed == name) {
-            if (!exact.contains(listed))
-                exact << listed;
-        } else if (listed.compare(name, Qt::CaseInsensitive) == 0 && !alike.contains(listed)) {
-            alike << listed;
-        }
+        names << odbc::fromWide(buffer, qsizetype(length) / 2);
     }
-    return exact + alike;
+    names.removeDuplicates();
+    return names;
 }
 
 QString quotedIdentifier(SQLHDBC connection, const QString &name)
@@ -61,25 +55,6 @@ QString quotedIdentifier(SQLHDBC connection, const QString &name)
     QString doubled = name;
     doubled.replace(mark, mark + mark);
     return mark + doubled + mark;
-}
-
-bool canSelectFrom(Database &database, const QString &sqlName)
-{
-    const odbc::Handle statement(SQL_HANDLE_STMT,
-                                 database.allocateStatement(*database.connection()));
-    const SQLHSTMT raw = statement.get();
-    // No row is asked for: only whether the name resolves and may be read.
-    auto query = odbc::toWide(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(sqlName));
-    const Watchdog::Watch watched = database.watch(raw);
-    const SQLRETURN rc = SQLExecDirectW(raw, query.data(), SQL_NTS);
-    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA)
-        return true;
-    // A row set that did not answer in time (locked, say) is not a missing one.
-    const Error failure =
-        database.failure(raw, QStringLiteral("Cannot read \"%1\"").arg(sqlName), watched.ranOut());
-    if (failure.number() == TimedOut)
-        throw failure;
-    return false;
 }
 
 } // namespace kestrelon::catalogue

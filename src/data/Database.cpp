@@ -5,6 +5,7 @@
 #include "OdbcDiagnostics.h"
 #include "OdbcText.h"
 #include "Recordset.h"
+#include "SqliteSchema.h"
 #include "SqliteSorting.h"
 #include "SqliteTyping.h"
 #include "Workspace.h"
@@ -47,8 +48,10 @@ void Database::takeUp(SQLHDBC connection)
 {
     canceller_ = StatementCanceller::forConnection(connection, runsOnSqlite());
     describesAsDeclared_ = !runsOnSqlite() || sqliteTypesByDeclaration(connection);
-    if (runsOnSqlite())
+    if (runsOnSqlite()) {
         letSqliteSortInParallel(connection);
+        describedSchema_ = sqliteSchemaVersion(connection);
+    }
 }
 
 SQLHSTMT Database::allocateStatement(const odbc::Handle &connection) const
@@ -76,8 +79,30 @@ void Database::replaceLost(const odbc::Handle &lost)
 
 std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName, CursorType type)
 {
-    return std::make_shared<Recordset>(
-        shared_from_this(), QStringLiteral("SELECT * FROM ") + sqlName(rowSetName), type);
+    QStringList spellings;
+    try {
+        spellings = spellingsOf(rowSetName);
+    } catch (const Error &error) {
+        // A data source that did not answer in time is not asked again.
+        if (error.number() == TimedOut)
+            throw;
+        // Otherwise running the query tells what is wrong with the connection.
+    }
+    if (spellings.isEmpty())
+        spellings << rowSetName;
+    for (qsizetype i = 0;; ++i) {
+        try {
+            auto rows = std::make_shared<Recordset>(
+                shared_from_this(), QStringLiteral("SELECT * FROM ") + spellings[i], type);
+            resolved_.insert(rowSetName, spellings[i]);
+            knownColumns_.insert(rowSetName, rows->fieldNames());
+            return rows;
+        } catch (const Error &error) {
+            if (i + 1 == spellings.size() || error.number() == TimedOut ||
+                error.number() == OperationCancelled)
+                throw;
+        }
+    }
 }
 
 std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName,
@@ -90,15 +115,10 @@ std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName,
         type);
 }
 
-std::shared_ptr<Recordset> Database::openRecordsetWhere(const QString &rowSetName,
-                                                        const QString &condition,
-                                                        const QStringList &parameters,
-                                                        const QString &ordering)
+std::shared_ptr<Recordset> Database::openQuery(const QString &query, const QStringList &parameters)
 {
-    return std::make_shared<Recordset>(shared_from_this(),
-                                       QStringLiteral("SELECT * FROM %1 WHERE %2 ORDER BY %3")
-                                           .arg(sqlName(rowSetName), condition, ordering),
-                                       parameters, CursorType::ForwardOnly);
+    return std::make_shared<Recordset>(shared_from_this(), query, parameters,
+                                       CursorType::ForwardOnly);
 }
 
 QStringList Database::refreshDescription(const QString &rowSetName)
@@ -109,13 +129,31 @@ QStringList Database::refreshDescription(const QString &rowSetName)
             shared_from_this(),
             QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(sqlName(rowSetName)),
             CursorType::ForwardOnly);
-        for (int i = 0; i < empty.fieldCount(); ++i)
-            columns << empty.fieldName(i);
+        columns = empty.fieldNames();
+        knownColumns_.insert(rowSetName, columns);
     } catch (const Error &error) {
         if (error.number() == TimedOut || error.number() == OperationCancelled)
             throw;
     }
     return columns;
+}
+
+bool Database::canRead(const QString &rowSetName)
+{
+    for (const QString &spelling : spellingsOf(rowSetName)) {
+        try {
+            const Recordset empty(shared_from_this(),
+                                  QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(spelling),
+                                  CursorType::ForwardOnly);
+            resolved_.insert(rowSetName, spelling);
+            knownColumns_.insert(rowSetName, empty.fieldNames());
+            return true;
+        } catch (const Error &error) {
+            if (error.number() == TimedOut || error.number() == OperationCancelled)
+                throw;
+        }
+    }
+    return false;
 }
 
 QString Database::quotedIdentifier(const QString &name) const
@@ -126,6 +164,11 @@ QString Database::quotedIdentifier(const QString &name) const
 bool Database::runsOnSqlite() const
 {
     return systemName().startsWith(QLatin1String("SQLite"), Qt::CaseInsensitive);
+}
+
+bool Database::numbersRowsInOrder() const
+{
+    return systemName().startsWith(QLatin1String("PostgreSQL"), Qt::CaseInsensitive);
 }
 
 bool Database::singleByteTextIsUtf8() const
@@ -160,37 +203,40 @@ Error Database::failure(SQLHSTMT statement, const QString &context, bool cutOff)
 
 bool Database::hasRowSet(const QString &rowSetName)
 {
-    return !resolve(rowSetName).isEmpty();
+    return !spellingsOf(rowSetName).isEmpty();
 }
 
 QString Database::sqlName(const QString &rowSetName)
 {
+    const auto known = resolved_.constFind(rowSetName);
+    if (known != resolved_.constEnd())
+        return known.value();
     try {
-        const QString resolved = resolve(rowSetName);
-        if (!resolved.isEmpty())
-            return resolved;
+        const QStringList spellings = spellingsOf(rowSetName);
+        if (!spellings.isEmpty())
+            return spellings.constFirst();
     } catch (const Error &error) {
-        // A data source that did not answer in time is not asked again.
         if (error.number() == TimedOut)
             throw;
-        // Otherwise running the query tells what is wrong with the connection.
     }
     return rowSetName;
 }
 
-QString Database::resolve(const QString &rowSetName)
+QStringList Database::spellingsOf(const QString &rowSetName)
 {
-    const auto known = resolved_.constFind(rowSetName);
-    if (known != resolved_.constEnd())
-        return known.value();
-    for (const QString &spelling : catalogue::spellingsOf(*this, rowSetName)) {
-        const QString quoted = catalogue::quotedIdentifier(handle(), spelling);
-        if (catalogue::canSelectFrom(*this, quoted)) {
-            resolved_.insert(rowSetName, quoted);
-            return quoted;
-        }
+    if (!listed_)
+        listed_ = catalogue::listedRowSets(*this);
+    QStringList exact;
+    QStringList alike;
+    for (const QString &listed : *listed_) {
+        if (listed == rowSetName)
+            exact << catalogue::quotedIdentifier(handle(), listed);
+        else if (listed.compare(rowSetName, Qt::CaseInsensitive) == 0)
+            alike << catalogue::quotedIdentifier(handle(), listed);
     }
-    return {};
+    exact.removeDuplicates();
+    alike.removeDuplicates();
+    return exact + alike;
 }
 
 } // namespace kestrelon

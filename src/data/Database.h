@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace kestrelon {
 
@@ -63,7 +64,10 @@ public:
     // A cursor over every row and column of the named query, view or table,
     // standing on its first row, or at its end when there is none. The row
     // set is found as hasRowSet() finds it and sent as the catalogue spells
-    // it, quoted; a name the catalogue does not list is sent as given.
+    // it, quoted; a name the catalogue does not list is sent as given. Of
+    // several spellings, the first that a query can read is taken (one may
+    // lie in a schema the login may not use, or that is not on its search
+    // path), and kept for later queries.
     std::shared_ptr<Recordset> openRecordset(const QString &rowSetName,
                                              CursorType type = CursorType::ForwardOnly);
     // The same rows with only the named columns, in that order; the column
@@ -71,13 +75,11 @@ public:
     std::shared_ptr<Recordset> openRecordset(const QString &rowSetName, const QStringList &columns,
                                              CursorType type = CursorType::ForwardOnly);
 
-    // The rows of the named row set that meet `condition`, with every
-    // column, sorted by `ordering`; the condition's `?` markers take
-    // `parameters` as bound text.
-    std::shared_ptr<Recordset> openRecordsetWhere(const QString &rowSetName,
-                                                  const QString &condition,
-                                                  const QStringList &parameters,
-                                                  const QString &ordering);
+    // The rows of a query; its `?` markers take `parameters` as bound text.
+    std::shared_ptr<Recordset> openQuery(const QString &query, const QStringList &parameters = {});
+    // The row set's name as openRecordset() last sent it, or would send it
+    // first.
+    QString sqlName(const QString &rowSetName);
 
     // Runs a query of the row set that returns no row, so that a connection
     // that still describes the row set as it was before another program
@@ -86,6 +88,18 @@ public:
     // the real read to report, but a time-out or a cancel is raised. Returns
     // the row set's column names, none when the query failed.
     QStringList refreshDescription(const QString &rowSetName);
+    // The row set's column names as the last query of all its columns
+    // described them; none before one ran.
+    QStringList knownColumns(const QString &rowSetName) const
+    {
+        return knownColumns_.value(rowSetName);
+    }
+    // Where the data source is SQLite: its schema's version number when the
+    // connection last described a row set by it (read when connecting, and
+    // after a query saw it change). A query prepared since another program
+    // changed the schema is described as the schema was before.
+    std::optional<qint64> describedSchema() const { return describedSchema_; }
+    void setDescribedSchema(qint64 version) { describedSchema_ = version; }
 
     // A column or other identifier quoted as this data source quotes them.
     QString quotedIdentifier(const QString &name) const;
@@ -95,6 +109,11 @@ public:
     // Whether the data source is an SQLite database: the one test for it,
     // whatever depends on it.
     bool runsOnSqlite() const;
+    // Whether the server numbers a query's rows in the order in which the
+    // query gives them (row_number() over a window of no order, on a
+    // subquery whose columns the outer query keeps), so that the order of a
+    // row set can be told without reading the row set: PostgreSQL does.
+    bool numbersRowsInOrder() const;
     // The file name of the ODBC driver ("psqlodbcw.so", ...), empty when it
     // does not say.
     const QString &driverName() const { return driverName_; }
@@ -114,10 +133,18 @@ public:
     // driver does only where it steps through rows (see sqliteTypesByDeclaration).
     bool describesColumnsAsDeclared() const { return describesAsDeclared_; }
 
-    // Whether the data source's catalogue lists a table or view of this name
-    // that this login can read. Names compare without regard to case; the
-    // exact spelling is preferred, then the others in the catalogue's order.
+    // Whether the data source's catalogue lists a table or view of this
+    // name. Names compare without regard to case; the exact spelling is
+    // preferred, then the others in the catalogue's order. The catalogue is
+    // read once, with the first name asked for. Raises an Error when it
+    // cannot be read.
     bool hasRowSet(const QString &rowSetName);
+    // Whether a query may read a row set of this name that the catalogue
+    // lists: one may lie in a schema the login may not use, or that is not
+    // on its search path. The first spelling that may be read is kept for
+    // later queries. A time-out or a cancel is raised; a catalogue that
+    // cannot be read raises its Error.
+    bool canRead(const QString &rowSetName);
 
     // Text that no error of this connection may show (the password).
     const QString &secret() const { return secret_; }
@@ -135,12 +162,9 @@ private:
     // Readies a new connection to this data source: where a cancel goes,
     // how its driver types columns, and how SQLite sorts.
     void takeUp(SQLHDBC connection);
-    // The row set's name as a query sends it; the name as given when the
-    // catalogue cannot say.
-    QString sqlName(const QString &rowSetName);
-    // The quoted catalogue spelling of the first readable row set of this
-    // name, remembered for the database; empty when there is none.
-    QString resolve(const QString &rowSetName);
+    // The quoted catalogue spellings of the row sets of this name, in the
+    // order they are tried; empty when the catalogue lists none.
+    QStringList spellingsOf(const QString &rowSetName);
 
     std::shared_ptr<Workspace> workspace_;
     std::shared_ptr<odbc::Handle> connection_;
@@ -149,7 +173,10 @@ private:
     Watchdog watchdog_{std::chrono::seconds(cutOffSeconds)};
     QString name_;
     QString secret_;
+    std::optional<QStringList> listed_; // the catalogue's tables and views
     QHash<QString, QString> resolved_;
+    QHash<QString, QStringList> knownColumns_;
+    std::optional<qint64> describedSchema_;
     QString systemName_;
     QString driverName_;
     bool describesAsDeclared_ = true;

@@ -137,15 +137,20 @@ void Recordset::describeColumns()
     if (!SQL_SUCCEEDED(SQLNumResultCols(statement_.get(), &count)))
         fail(QStringLiteral("Cannot read the columns of \"%1\"").arg(sql_));
     for (SQLSMALLINT i = 1; i <= count; ++i) {
+        // The name and type from the column's descriptor rather than
+        // SQLDescribeCol, for which psqlODBC first looks the column's table
+        // up in the server's catalogue: a round trip for every row set.
         SQLWCHAR name[256] = {};
-        SQLSMALLINT nameLength = 0, dataType = 0, digits = 0, nullable = 0;
-        SQLULEN size = 0;
-        if (!SQL_SUCCEEDED(SQLDescribeColW(statement_.get(), SQLUSMALLINT(i), name,
-                                           SQLSMALLINT(std::size(name)), &nameLength, &dataType,
-                                           &size, &digits, &nullable)))
+        SQLSMALLINT nameBytes = 0;
+        SQLLEN dataType = 0;
+        if (!SQL_SUCCEEDED(SQLColAttributeW(statement_.get(), SQLUSMALLINT(i), SQL_DESC_NAME, name,
+                                            SQLSMALLINT(sizeof name), &nameBytes, nullptr)) ||
+            !SQL_SUCCEEDED(SQLColAttributeW(statement_.get(), SQLUSMALLINT(i), SQL_DESC_TYPE,
+                                            nullptr, 0, nullptr, &dataType)))
             fail(QStringLiteral("Cannot describe column %1 of \"%2\"").arg(i).arg(sql_));
-        Column column{odbc::fromWide(name, qMin<qsizetype>(nameLength, 255)), ColumnKind::Text,
-                      false};
+        const qsizetype nameLength = qBound<qsizetype>(0, nameBytes / qsizetype(sizeof(SQLWCHAR)),
+                                                       qsizetype(std::size(name)) - 1);
+        Column column{odbc::fromWide(name, nameLength), ColumnKind::Text, false};
         switch (dataType) {
         case SQL_CHAR:
         case SQL_VARCHAR:
@@ -230,6 +235,9 @@ void Recordset::moveNext()
 
 void Recordset::moveFirst()
 {
+    // A cursor that has not moved stands on its first row already.
+    if (rowsPassed_ == 0)
+        return;
     if (scrollable_ && open_) {
         fetch(SQL_FETCH_FIRST);
         return;
@@ -237,6 +245,14 @@ void Recordset::moveFirst()
     closeCursor();
     execute();
     fetch(SQL_FETCH_NEXT);
+}
+
+QStringList Recordset::fieldNames() const
+{
+    QStringList names;
+    for (const Column &column : columns_)
+        names << column.name;
+    return names;
 }
 
 int Recordset::fieldIndex(const QString &name) const

@@ -47,6 +47,7 @@ public:
 
     int fieldCount() const { return int(columns_.size()); }
     QString fieldName(int index) const { return columns_.at(size_t(index)).name; }
+    QStringList fieldNames() const;
     // How the driver describes a column: as a whole number, a binary
     // fractional number, an exact decimal or text.
     ColumnKind fieldKind(int index) const { return columns_.at(size_t(index)).kind; }
