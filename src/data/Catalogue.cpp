@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "OdbcHandle.h"
 #include "OdbcText.h"
+#include "Utf8Text.h"
 
 #include "OdbcApi.h"
 
@@ -19,6 +20,7 @@ QStringList listedRowSets(Database &database)
     auto types = odbc::toWide(QStringLiteral("TABLE,VIEW"));
     if (!SQL_SUCCEEDED(SQLTablesW(raw, nullptr, 0, nullptr, 0, nullptr, 0, types.data(), SQL_NTS)))
         throw database.failure(raw, context, watched.ranOut());
+    const bool wide = database.handsWideText();
     QStringList names;
     for (;;) {
         const SQLRETURN rc = SQLFetch(raw);
@@ -30,11 +32,13 @@ QStringList listedRowSets(Database &database)
         SQLLEN length = 0;
         constexpr SQLUSMALLINT tableNameColumn = 3;
         // A name too long for the buffer is not one the program looks for.
-        if (!SQL_SUCCEEDED(
-                SQLGetData(raw, tableNameColumn, SQL_C_WCHAR, buffer, sizeof buffer, &length)) ||
+        if (!SQL_SUCCEEDED(SQLGetData(raw, tableNameColumn, wide ? SQL_C_WCHAR : SQL_C_CHAR, buffer,
+                                      sizeof buffer, &length)) ||
             length <= 0 || length >= SQLLEN(sizeof buffer))
             continue;
-        names << odbc::fromWide(buffer, qsizetype(length) / 2);
+        names << (wide ? odbc::fromWide(buffer, qsizetype(length) / 2)
+                       : textOfUtf8(QByteArrayView(reinterpret_cast<const char *>(buffer),
+                                                   qsizetype(length))));
     }
     names.removeDuplicates();
     return names;

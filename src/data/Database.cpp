@@ -30,6 +30,19 @@ QString infoText(SQLHDBC connection, SQLUSMALLINT item)
     return odbc::fromWide(text, qMin<qsizetype>(bytes / 2, qsizetype(std::size(text)) - 1));
 }
 
+// Asks the server for UTF-8, which a driver that hands only narrow
+// characters then passes on as it comes: whatever the program's locale,
+// every name reads exactly.
+void askForUtf8(SQLHDBC connection)
+{
+    SQLHSTMT raw = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &raw)))
+        return;
+    const odbc::Handle statement(SQL_HANDLE_STMT, raw);
+    std::vector<SQLWCHAR> sql = odbc::toWide(QStringLiteral("SET client_encoding TO 'UTF8'"));
+    SQLExecDirectW(raw, sql.data(), SQL_NTS);
+}
+
 } // namespace
 
 Database::Database(std::shared_ptr<Workspace> workspace, Connection connection,
@@ -48,6 +61,8 @@ void Database::takeUp(SQLHDBC connection)
 {
     canceller_ = StatementCanceller::forConnection(connection, runsOnSqlite());
     describesAsDeclared_ = !runsOnSqlite() || sqliteTypesByDeclaration(connection);
+    if (!handsWideText())
+        askForUtf8(connection);
     if (runsOnSqlite()) {
         letSqliteSortInParallel(connection);
         describedSchema_ = sqliteSchemaVersion(connection);
@@ -171,6 +186,13 @@ bool Database::numbersRowsInOrder() const
     return systemName().startsWith(QLatin1String("PostgreSQL"), Qt::CaseInsensitive);
 }
 
+bool Database::handsWideText() const
+{
+    // psqlODBC's ANSI driver answers a request for wide characters with
+    // "Received an unsupported type".
+    return !driverName_.startsWith(QLatin1String("psqlodbca"), Qt::CaseInsensitive);
+}
+
 bool Database::singleByteTextIsUtf8() const
 {
 #ifdef Q_OS_WIN
@@ -179,7 +201,7 @@ bool Database::singleByteTextIsUtf8() const
     // psqlODBC's Unicode driver talks UTF-8 with the server, and passes that
     // on unconverted when the program's own character set is UTF-8 too.
     const bool utf8Locale = QByteArrayView(nl_langinfo(CODESET)) == "UTF-8";
-    return runsOnSqlite() ||
+    return runsOnSqlite() || !handsWideText() ||
            (utf8Locale && driverName_.startsWith(QLatin1String("psqlodbcw"), Qt::CaseInsensitive));
 #endif
 }

@@ -123,6 +123,10 @@ public:
     // program's character set is UTF-8. Other drivers convert it to a
     // locale's encoding.
     bool singleByteTextIsUtf8() const;
+    // Whether the driver hands text as wide characters. One that does not
+    // is asked for UTF-8 (see singleByteTextIsUtf8), and every text cell and
+    // parameter goes through narrow characters.
+    bool handsWideText() const;
     // Whether every value of a column is of the column's declared type.
     // SQLite's declared types only suggest one: an INTEGER column may hold
     // 1.5 or "x".

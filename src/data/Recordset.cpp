@@ -4,8 +4,11 @@
 #include "Error.h"
 #include "OdbcDiagnostics.h"
 #include "OdbcText.h"
+#include "Utf8Text.h"
 
 #include "OdbcApi.h"
+
+#include <cstring>
 
 namespace kestrelon {
 
@@ -86,14 +89,23 @@ bool Recordset::bindParameters()
 {
     parameterBuffers_.clear();
     parameterLengths_.assign(size_t(parameters_.size()), 0);
+    const bool wide = database_->handsWideText();
     for (qsizetype i = 0; i < parameters_.size(); ++i) {
         std::vector<SQLWCHAR> &buffer =
             parameterBuffers_.emplace_back(odbc::toWide(parameters_[i]));
-        const SQLLEN units = SQLLEN(buffer.size()) - 1; // without the terminating zero
-        parameterLengths_[size_t(i)] = units * SQLLEN(sizeof(SQLWCHAR));
+        SQLLEN units = SQLLEN(buffer.size()) - 1; // without the terminating zero
+        SQLLEN bytes = units * SQLLEN(sizeof(SQLWCHAR));
+        if (!wide) {
+            // The same buffer holds the UTF-8 bytes instead.
+            const QByteArray utf8 = parameters_[i].toUtf8();
+            buffer.assign(size_t(utf8.size()) / sizeof(SQLWCHAR) + 1, 0);
+            std::memcpy(buffer.data(), utf8.constData(), size_t(utf8.size()));
+            units = bytes = SQLLEN(utf8.size());
+        }
+        parameterLengths_[size_t(i)] = bytes;
         const SQLRETURN rc = SQLBindParameter(
-            statement_.get(), SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
-            SQLULEN(qMax<SQLLEN>(units, 1)), 0, buffer.data(),
+            statement_.get(), SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, wide ? SQL_C_WCHAR : SQL_C_CHAR,
+            wide ? SQL_WVARCHAR : SQL_VARCHAR, SQLULEN(qMax<SQLLEN>(units, 1)), 0, buffer.data(),
             SQLLEN(buffer.size() * sizeof(SQLWCHAR)), &parameterLengths_[size_t(i)]);
         if (!SQL_SUCCEEDED(rc))
             return false;
@@ -316,20 +328,31 @@ FieldValue Recordset::readCell(int index)
 }
 
 // Reads a text cell in pieces: the buffer grows to the announced length when a
-// piece is cut short, so long definitions arrive whole.
+// piece is cut short, so long definitions arrive whole. A driver that hands
+// no wide characters hands UTF-8 (see Database::handsWideText).
 FieldValue Recordset::readText(SQLUSMALLINT column)
 {
+    const bool wide = database_->handsWideText();
+    const SQLSMALLINT type = wide ? SQL_C_WCHAR : SQL_C_CHAR;
+    const SQLLEN unit = wide ? SQLLEN(sizeof(SQLWCHAR)) : 1;
     QString text;
+    QByteArray bytes;
+    const auto append = [&](SQLLEN length) {
+        if (wide)
+            text.append(odbc::fromWide(textBuffer_.data(), qsizetype(length) / unit));
+        else
+            bytes.append(reinterpret_cast<const char *>(textBuffer_.data()), qsizetype(length));
+    };
     for (bool first = true;; first = false) {
         const SQLLEN capacity = SQLLEN(textBuffer_.size() * sizeof(SQLWCHAR));
         SQLLEN indicator = 0;
-        SQLRETURN rc = SQLGetData(statement_.get(), column, SQL_C_WCHAR, textBuffer_.data(),
-                                  capacity, &indicator);
+        SQLRETURN rc =
+            SQLGetData(statement_.get(), column, type, textBuffer_.data(), capacity, &indicator);
         if (rc == SQL_NO_DATA && first && block_ && block_->capacity() > 1) {
             // A cell not read yet has data, or at least a Null: this driver
             // lost its place on the row it was moved to within the block.
             fallBackToSingleRows();
-            rc = SQLGetData(statement_.get(), column, SQL_C_WCHAR, textBuffer_.data(), capacity,
+            rc = SQLGetData(statement_.get(), column, type, textBuffer_.data(), capacity,
                             &indicator);
         }
         if (rc == SQL_NO_DATA && !first)
@@ -338,19 +361,20 @@ FieldValue Recordset::readText(SQLUSMALLINT column)
             fail(QStringLiteral("Cannot read column \"%1\"").arg(columns_[column - 1].name));
         if (indicator == SQL_NULL_DATA)
             return FieldValue::null();
-        const SQLLEN room = capacity - SQLLEN(sizeof(SQLWCHAR));
+        const SQLLEN room = capacity - unit;
         const bool cutShort = indicator == SQL_NO_TOTAL || indicator > room;
         if (!cutShort) {
-            text.append(odbc::fromWide(textBuffer_.data(), qsizetype(indicator) / 2));
+            append(indicator);
             break;
         }
-        text.append(odbc::fromWide(textBuffer_.data(), qsizetype(room) / 2));
-        const size_t rest =
-            indicator == SQL_NO_TOTAL ? textBuffer_.size() * 2 : size_t(indicator - room) / 2 + 1;
+        append(room);
+        const size_t rest = indicator == SQL_NO_TOTAL
+                                ? textBuffer_.size() * 2
+                                : size_t(indicator - room) / sizeof(SQLWCHAR) + 1;
         if (rest > textBuffer_.size())
             textBuffer_.resize(rest);
     }
-    return FieldValue::text(std::move(text));
+    return FieldValue::text(wide ? std::move(text) : textOfUtf8(bytes));
 }
 
 Error Recordset::failure(const QString &context) const

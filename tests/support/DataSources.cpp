@@ -134,11 +134,28 @@ std::shared_ptr<kestrelon::Database> openSqlite(const QStringList &statements)
         ->openDatabase(QStringLiteral("ds_hier"));
 }
 
+namespace {
+
+// With KESTRELON_TEST_PG_ANSI set, psqlODBC's ANSI driver, which hands only
+// narrow characters, stands beside the Unicode one.
+QString postgresDriver()
+{
+    const QString unicode =
+        driverOr("KESTRELON_TEST_PG_DRIVER", QStringLiteral("PostgreSQL Unicode"));
+    if (environment("KESTRELON_TEST_PG_ANSI").isEmpty())
+        return unicode;
+    if (unicode == QLatin1String("PostgreSQL Unicode"))
+        return QStringLiteral("PostgreSQL ANSI");
+    QString ansi = unicode;
+    return ansi.replace(QStringLiteral("psqlodbcw"), QStringLiteral("psqlodbca"));
+}
+
+} // namespace
+
 QString postgresDataSource(const QString &database)
 {
     return QStringLiteral("[ds_hier]\nDriver=%1\nServername=127.0.0.1\nPort=%2\nDatabase=%3\n")
-        .arg(driverOr("KESTRELON_TEST_PG_DRIVER", QStringLiteral("PostgreSQL Unicode")),
-             environment("KESTRELON_TEST_PG_PORT"), database);
+        .arg(postgresDriver(), environment("KESTRELON_TEST_PG_PORT"), database);
 }
 
 namespace postgres {
