@@ -5,6 +5,8 @@
 #include "support/ProgressCanceller.h"
 #include "support/SqliteFile.h"
 
+#include <QDir>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -216,6 +218,44 @@ private slots:
         QCOMPARE(probe.rootTexts(), (QStringList{"Lithology Version 6", "Stratigraphic Age"}));
         QCOMPARE(probe.tree->childCount(probe.tree->item("lith6")), 1);
         QCOMPARE(probe.tree->childCount(probe.tree->item("Strat")), 0);
+    }
+
+    // A file in write-ahead-log mode on read-only media, here a read-only
+    // mount of its folder that the data source's file links to, opens and
+    // reads whole. Mounting needs root; elsewhere the case is skipped.
+    void walFileOnReadOnlyMedia()
+    {
+        const QString staged = workDir() + QStringLiteral("/staged");
+        const QString media = workDir() + QStringLiteral("/media");
+        QVERIFY(QDir().mkpath(staged) && QDir().mkpath(media));
+        sqlite::create(staged + QStringLiteral("/v.db"),
+                       QStringList{QStringLiteral("PRAGMA journal_mode = WAL")} + demoDatabase());
+        if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("--bind"), staged, media}) !=
+            0)
+            QSKIP("cannot mount here");
+        auto unmount = qScopeGuard([&] {
+            QFile::remove(sqliteFile());
+            QProcess::execute(QStringLiteral("umount"), {media});
+        });
+        QCOMPARE(
+            QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-o"), QStringLiteral("remount,ro,bind"), media}),
+            0);
+        QFile::remove(sqliteFile());
+        QVERIFY(QFile::link(media + QStringLiteral("/v.db"), sqliteFile()));
+
+        BoxCatcher boxes;
+        Form1 form;
+        form.Form_Load();
+        const FormProbe probe(form);
+
+        QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        QVERIFY(!form.isUnloaded());
+        QCOMPARE(probe.tree->nodeCount(), 2 + 266 + 177);
+        probe.select(QStringLiteral("Granite103"));
+        QVERIFY(probe.pressDefine());
+        QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        QVERIFY(probe.description().startsWith(QStringLiteral("Granite: ")));
     }
 };
 

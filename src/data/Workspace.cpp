@@ -5,6 +5,7 @@
 #include "Engine.h"
 #include "OdbcDiagnostics.h"
 #include "OdbcText.h"
+#include "SqliteReadOnlyMedia.h"
 
 #include "OdbcApi.h"
 
@@ -42,6 +43,22 @@ std::shared_ptr<Database> Workspace::openDatabase(const QString &dataSourceName)
 
 Connection Workspace::connect(const QString &dataSourceName)
 {
+    const QString connectionString = attribute(QStringLiteral("DSN"), dataSourceName) + u';' +
+                                     attribute(QStringLiteral("UID"), userName_) + u';' +
+                                     attribute(QStringLiteral("PWD"), password_);
+    Connection connection = connectWith(dataSourceName, connectionString);
+    // A SQLite file that must be read as immutable is opened again so.
+    if (const std::optional<QString> immutable = immutableSqliteName(connection.handle->get())) {
+        SQLDisconnect(connection.handle->get());
+        connection =
+            connectWith(dataSourceName, connectionString + u';' +
+                                            attribute(QStringLiteral("Database"), *immutable));
+    }
+    return connection;
+}
+
+Connection Workspace::connectWith(const QString &dataSourceName, const QString &connectionString)
+{
     SQLHDBC raw = SQL_NULL_HDBC;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, engine_->handle(), &raw)))
         throw odbc::diagnosticError(SQL_HANDLE_ENV, engine_->handle(),
@@ -50,9 +67,6 @@ Connection Workspace::connect(const QString &dataSourceName)
     SQLSetConnectAttrW(raw, SQL_ATTR_LOGIN_TIMEOUT,
                        reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0);
 
-    const QString connectionString = attribute(QStringLiteral("DSN"), dataSourceName) + u';' +
-                                     attribute(QStringLiteral("UID"), userName_) + u';' +
-                                     attribute(QStringLiteral("PWD"), password_);
     auto wide = odbc::toWide(connectionString);
     const ConnectionSockets before = ConnectionSockets::ofProcess();
     // No output connection string is asked for: drivers echo the password in it.

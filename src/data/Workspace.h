@@ -38,6 +38,8 @@ public:
     static constexpr int loginTimeoutSeconds = 15;
 
 private:
+    Connection connectWith(const QString &dataSourceName, const QString &connectionString);
+
     std::shared_ptr<Engine> engine_;
     QString name_;
     QString userName_;
