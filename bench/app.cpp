@@ -4,6 +4,7 @@
 //
 //   kestrelon-bench-app KEY [SHARED_KEY]
 //   kestrelon-bench-app --load-only
+//   KESTRELON_BENCH_START_NS=$(date +%s%N) kestrelon-bench-app --first-paint
 //
 // load         Form_Load, from connecting to the built tree
 // peak_kb      the process's peak resident memory right after the load
@@ -18,10 +19,14 @@
 // find_first   typing the first letter of KEY's name into the tree view,
 //              until the view has painted the node found
 // find_next    typing its second letter right after
+// first_paint  (--first-paint alone) from process start, as the program
+//              starts: the window loaded and shown, until the tree view has
+//              painted for the first time
 //
 // Prints one line of key=value pairs. Run it with QT_QPA_PLATFORM=offscreen
 // for numbers that do not depend on a display server.
 
+#include "StartClock.h"
 #include "app/Form1.h"
 
 #include <QApplication>
@@ -156,17 +161,35 @@ double timeKeystroke(QTreeView &tv, PaintCounter &painted, QChar key)
     return elapsed;
 }
 
+// The start-up as a user waits for it: the window loads its data, shows,
+// and the tree view paints.
+int firstPaint()
+{
+    Form1 form;
+    form.Form_Load();
+    if (form.isUnloaded())
+        fail(QStringLiteral("the window unloaded itself"));
+    PaintCounter painted(form.findChild<QTreeView *>(QStringLiteral("tv"))->viewport());
+    form.show();
+    waitForPaint(painted);
+    std::printf("first_paint_ms=%.2f\n", millisecondsSinceLaunch());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     if (argc < 2 || argc > 3)
-        fail(QStringLiteral("usage: kestrelon-bench-app KEY [SHARED_KEY] | --load-only"));
+        fail(QStringLiteral(
+            "usage: kestrelon-bench-app KEY [SHARED_KEY] | --load-only | --first-paint"));
     const QString key = QString::fromLocal8Bit(argv[1]);
     const bool loadOnly = key == QLatin1String("--load-only");
     const QString sharedKey = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString();
     failOnMessageBoxes();
+    if (key == QLatin1String("--first-paint"))
+        return firstPaint();
 
     Form1 form;
     auto *tv = form.findChild<QTreeView *>(QStringLiteral("tv"));

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The yardstick for Kestrelon's start-up: an empty Qt window, from process
+// start to its first paint.
+//
+//   KESTRELON_BENCH_START_NS=$(date +%s%N) kestrelon-bench-empty
+//
+// Prints first_paint_ms=N.
+
+#include "StartClock.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+#include <cstdio>
+
+namespace {
+
+// Reports the first paint, then ends the program.
+class FirstPaint : public QObject
+{
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !seen_) {
+            seen_ = true;
+            QMetaObject::invokeMethod(
+                qApp,
+                [] {
+                    std::printf("first_paint_ms=%.2f\n", millisecondsSinceLaunch());
+                    QCoreApplication::quit();
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    bool seen_ = false;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QWidget window;
+    window.resize(640, 480);
+    FirstPaint watch;
+    window.installEventFilter(&watch);
+    window.show();
+    return QApplication::exec();
+}
