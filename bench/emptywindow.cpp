@@ -4,7 +4,7 @@
 //
 //   KESTRELON_BENCH_START_NS=$(date +%s%N) kestrelon-bench-empty
 //
-// Prints first_paint_ms=N.
+// Prints first_paint_ms=N main_ms=M (M: when main() began).
 
 #include "StartClock.h"
 
@@ -18,6 +18,9 @@ namespace {
 // Reports the first paint, then ends the program.
 class FirstPaint : public QObject
 {
+public:
+    explicit FirstPaint(double atMain) : atMain_(atMain) {}
+
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
@@ -25,8 +28,9 @@ protected:
             seen_ = true;
             QMetaObject::invokeMethod(
                 qApp,
-                [] {
-                    std::printf("first_paint_ms=%.2f\n", millisecondsSinceLaunch());
+                [atMain = atMain_] {
+                    std::printf("first_paint_ms=%.2f main_ms=%.2f\n", millisecondsSinceLaunch(),
+                                atMain);
                     QCoreApplication::quit();
                 },
                 Qt::QueuedConnection);
@@ -35,6 +39,7 @@ protected:
     }
 
 private:
+    double atMain_;
     bool seen_ = false;
 };
 
@@ -42,10 +47,11 @@ private:
 
 int main(int argc, char *argv[])
 {
+    const double atMain = millisecondsSinceLaunch();
     QApplication application(argc, argv);
     QWidget window;
     window.resize(640, 480);
-    FirstPaint watch;
+    FirstPaint watch(atMain);
     window.installEventFilter(&watch);
     window.show();
     return QApplication::exec();
