@@ -4,6 +4,8 @@
 #include "support/FormProbe.h"
 #include "support/LoadedWindow.h"
 
+#include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace testsupport;
@@ -44,6 +46,68 @@ void expectIdleAfterEachRequest()
     }
 }
 
+// The statements the server received from the program's session, in order,
+// as its log has them: the role logs every statement while `watch` lives.
+class SessionLog
+{
+public:
+    SessionLog()
+    {
+        QCOMPARE(postgres::run(QStringLiteral("postgres"),
+                               QStringLiteral("ALTER ROLE \"user\" SET log_statement = 'all'")),
+                 0);
+    }
+    ~SessionLog()
+    {
+        postgres::run(QStringLiteral("postgres"),
+                      QStringLiteral("ALTER ROLE \"user\" RESET log_statement"));
+    }
+    SessionLog(const SessionLog &) = delete;
+    SessionLog &operator=(const SessionLog &) = delete;
+
+    // The statements so far of the one session that the role has open.
+    QStringList statements() const
+    {
+        const QString pid = postgres::value(
+            QStringLiteral("postgres"),
+            QStringLiteral("SELECT pid FROM pg_stat_activity WHERE usename = 'user'"));
+        QFile log(qEnvironmentVariable("KESTRELON_TEST_PG_CLUSTER") +
+                  QStringLiteral("/server.log"));
+        if (pid.isEmpty() || pid.contains(u'\n') || !log.open(QIODevice::ReadOnly))
+            return {QStringLiteral("no single session, or no log: ") + pid};
+        const QRegularExpression statement(
+            QStringLiteral("\\[%1\\] LOG:  (statement|execute [^:]*): (.*)$").arg(pid));
+        QStringList found;
+        for (const QByteArray &line : log.readAll().split('\n')) {
+            const QRegularExpressionMatch match = statement.match(QString::fromUtf8(line));
+            if (match.hasMatch())
+                found << match.captured(2);
+        }
+        return found;
+    }
+};
+
+// The statements a start-up and a Define send, each one round trip (a
+// statement with UseDeclareFetch is followed by one more, to close its
+// cursor): the catalogue once, one query of no rows that tells whether the
+// stratigraphy may be read, the two hierarchies' rows; then one query per
+// Define, without describing the row set first. The driver adds two
+// statements of its own when it connects and one to set the time limit.
+void expectStatements(int startUp, int define)
+{
+    const SessionLog watch;
+    LoadedWindow window;
+    QVERIFY(window.boxes.boxes().isEmpty());
+    const QStringList atStart = watch.statements();
+    QVERIFY2(!atStart.isEmpty(), "the server logged no statement of the session");
+    QVERIFY2(atStart.size() <= startUp, qPrintable(atStart.join(u'\n')));
+    window.define(QStringLiteral("Granite103"));
+    const QStringList afterDefine = watch.statements().mid(atStart.size());
+    QVERIFY2(!afterDefine.isEmpty() && afterDefine.size() <= define,
+             qPrintable(afterDefine.join(u'\n')));
+    QCOMPARE(window.probe.lbl_level->text(), QStringLiteral("Level: 4"));
+}
+
 } // namespace
 
 // The program against a real PostgreSQL server, through its ODBC driver, as
@@ -79,12 +143,20 @@ private slots:
 
     void idleWithDefaultSettings() { expectIdleAfterEachRequest(); }
 
+    void statementsWithDefaultSettings() { expectStatements(7, 1); }
+
     // The settings for a million terms, with which the driver reads through
     // a cursor inside a transaction.
     void idleWithDeclareFetch()
     {
         useOdbcIni(postgresDataSource() + QStringLiteral("UseDeclareFetch=1\nFetch=10000\n"));
         expectIdleAfterEachRequest();
+    }
+
+    void statementsWithDeclareFetch()
+    {
+        useOdbcIni(postgresDataSource() + QStringLiteral("UseDeclareFetch=1\nFetch=10240\n"));
+        expectStatements(10, 2);
     }
 };
 
