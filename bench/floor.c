@@ -96,7 +96,8 @@ static long read_text(SQLHSTMT statement, SQLUSMALLINT column, void *buffer, SQL
 }
 
 /* One column bound to a buffer that a fetch fills for a whole block. */
-struct BoundColumn {
+struct BoundColumn
+{
     char *cells;
     SQLLEN *lengths;
 };
@@ -114,8 +115,9 @@ static long read_cut_cell(SQLHSTMT statement, SQLUSMALLINT row, SQLUSMALLINT col
 {
     SQLWCHAR text[TextUnits];
     if (!drivesBlocks()) {
-        fprintf(stderr, "kestrelon-bench-floor: a cell is longer than %d characters, and the "
-                        "driver cannot read it within a block\n",
+        fprintf(stderr,
+                "kestrelon-bench-floor: a cell is longer than %d characters, and the "
+                "driver cannot read it within a block\n",
                 TextUnits - 1);
         exit(1);
     }
@@ -164,8 +166,8 @@ static void load(long *rows, long *bytes)
                 if (length == SQL_NULL_DATA)
                     continue;
                 if (length == SQL_NO_TOTAL || length > cellBytes - unit)
-                    *bytes += read_cut_cell(statement, (SQLUSMALLINT)(row + 1),
-                                            (SQLUSMALLINT)(i + 1));
+                    *bytes +=
+                        read_cut_cell(statement, (SQLUSMALLINT)(row + 1), (SQLUSMALLINT)(i + 1));
                 else
                     *bytes += length;
             }
