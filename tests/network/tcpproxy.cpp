@@ -13,9 +13,11 @@
 //   hold                nothing is passed on, either way, until "pass"
 //   pass                passing resumes, with what was held back
 //   reset               every open connection is reset (RST to both sides)
-//   reset-after BYTES   a connection is reset once BYTES went to its client
-//   hold-after BYTES    a connection is held for good once BYTES went to
-//                       its client (0: never)
+//   reset-after BYTES   every connection is reset once BYTES more went to
+//                       its client, counted from now or from its start
+//                       (0: never)
+//   hold-after BYTES    every connection is held for good once BYTES more
+//                       went to its client, counted likewise (0: never)
 //   hold-after-turns N  a connection is held for good from its client's
 //                       turn N + 1 on, which is not passed on (0: never)
 //   count               "connections C turns T up U down D" since "zero":
@@ -89,10 +91,18 @@ struct Way
     unsigned long long passed = 0;
 };
 
+// Bytes to a client at which its connection is reset or held; 0: never.
+struct Limits
+{
+    unsigned long long resetAt = 0;
+    unsigned long long holdAt = 0;
+};
+
 struct Link
 {
     Way up;   // client to server
     Way down; // server to client
+    Limits limits;
     bool clientSpokeLast = false;
     unsigned long long turns = 0;
     bool held = false;
@@ -173,6 +183,7 @@ void accept(int listener, const sockaddr_in &server)
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     }
     auto link = std::make_unique<Link>();
+    link->limits = {settings.resetAfter, settings.holdAfter};
     link->up.from = link->down.to = client;
     link->up.to = link->down.from = upstream;
     links.push_back(std::move(link));
@@ -220,11 +231,11 @@ void write(Link &link, Way &way, bool toClient)
         way.queued -= size_t(n);
         way.passed += size_t(n);
         (toClient ? counts.down : counts.up) += size_t(n);
-        if (toClient && settings.resetAfter > 0 && way.passed >= settings.resetAfter) {
+        if (toClient && link.limits.resetAt > 0 && way.passed >= link.limits.resetAt) {
             reset(link);
             return;
         }
-        if (toClient && settings.holdAfter > 0 && way.passed >= settings.holdAfter) {
+        if (toClient && link.limits.holdAt > 0 && way.passed >= link.limits.holdAt) {
             link.held = true;
             return;
         }
@@ -257,8 +268,12 @@ std::string answer(const std::string &line)
                 reset(*link);
     } else if (command == "reset-after" && hasNumber) {
         settings.resetAfter = number;
+        for (auto &link : links)
+            link->limits.resetAt = number > 0 ? link->down.passed + number : 0;
     } else if (command == "hold-after" && hasNumber) {
         settings.holdAfter = number;
+        for (auto &link : links)
+            link->limits.holdAt = number > 0 ? link->down.passed + number : 0;
     } else if (command == "hold-after-turns" && hasNumber) {
         settings.holdAfterTurns = number;
     } else if (command == "count") {
