@@ -5,7 +5,6 @@
 // a fetch where it does not.
 #include "Recordset.h"
 
-#include <sqlext.h>
 
 namespace kestrelon {
 

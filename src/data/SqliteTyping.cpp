@@ -5,7 +5,8 @@
 #include "OdbcText.h"
 
 #include <QString>
-#include <sqlext.h>
+#include <iterator>
+#include <vector>
 
 namespace kestrelon {
 
