@@ -22,8 +22,8 @@ public:
     LoadProgress(const LoadProgress &) = delete;
     LoadProgress &operator=(const LoadProgress &) = delete;
 
-    // Counts one more row read; any thread may call it.
-    void countRow() { rows_.fetch_add(1, std::memory_order_relaxed); }
+    // Counts more rows read; any thread may call it.
+    void countRows(qint64 rows) { rows_.fetch_add(rows, std::memory_order_relaxed); }
     // Brings the window up to date and handles its events, now and then;
     // raises OperationCancelled once Cancel was pressed. The window's thread
     // calls it while it waits for rows and as it takes them. This is where

@@ -21,6 +21,14 @@ void Interruption::interrupt(Work work)
         interruptLocked(lock);
 }
 
+void Interruption::interruptWithoutWaiting()
+{
+    const std::lock_guard lock(mutex_);
+    interrupted_ = true;
+    if (running_ != SQL_NULL_HSTMT)
+        odbc::CancelRequest::sendInBackground(odbc::CancelRequest(running_));
+}
+
 // The cancel is made under the lock, while the call is known to run, and
 // sent outside it: the driver may take long over it, and the call must be
 // free to end meanwhile. No new call begins once interrupted.

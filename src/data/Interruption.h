@@ -34,6 +34,9 @@ public:
     void interrupt();
     // The same, only while `work` is the connection's current work.
     void interrupt(Work work);
+    // Cancels the running statement once, from a thread of its own, and
+    // refuses the calls that follow; returns at once.
+    void interruptWithoutWaiting();
     // Accepts calls again; the caller does this before starting new work.
     void reset();
     // Accepts calls again for the work numbered `work`.
