@@ -141,6 +141,7 @@ template<typename Ready> void RowFeed::waitFor(std::unique_lock<std::mutex> &loc
 {
     while (!shared_->changed.wait_for(lock, answerEvery, ready)) {
         lock.unlock();
+        progress_.setBytesReceived(database_->bytesReceived());
         progress_.answer();
         lock.lock();
     }
