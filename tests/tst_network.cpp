@@ -3,10 +3,13 @@
 #include "support/DataSources.h"
 #include "support/FormProbe.h"
 #include "support/NetworkLink.h"
+#include "support/ProgressCanceller.h"
 #include "support/ShownTexts.h"
 
 #include <QElapsedTimer>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -14,6 +17,7 @@
 #include <csignal>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 using namespace kestrelon;
@@ -119,6 +123,35 @@ private:
     qint64 longest_ = 0;
 };
 
+// What the progress window of a start-up showed, each text once, in turn.
+class ProgressWatch
+{
+public:
+    ProgressWatch()
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const QProgressDialog *window = ProgressCanceller::find();
+            if (window && window->isVisible() &&
+                (texts_.isEmpty() || texts_.last() != window->labelText()))
+                texts_ << window->labelText();
+        });
+        timer_.start(50);
+    }
+    const QStringList &texts() const { return texts_; }
+
+private:
+    QTimer timer_;
+    QStringList texts_;
+};
+
+// The number the progress text shows first, without its group separators.
+qint64 shownNumber(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("[0-9][0-9,.]*"));
+    return number.match(text).captured().remove(u',').toDouble() *
+           (text.contains(QLatin1String("MB")) ? 1000 : 1);
+}
+
 // Runs `action` once the start-up has run `milliseconds`, from inside it.
 void during(int milliseconds, std::function<void()> action)
 {
@@ -128,6 +161,26 @@ void during(int milliseconds, std::function<void()> action)
 // Reading through a cursor in batches, small enough that a break falls in
 // the middle of one.
 const QStringList smallBatches{QStringLiteral("UseDeclareFetch=1"), QStringLiteral("Fetch=1000")};
+
+void pressCancel()
+{
+    QProgressDialog *window = ProgressCanceller::find();
+    QVERIFY2(window && window->isVisible(), "no progress window to cancel");
+    QTest::mouseClick(window->findChild<QPushButton *>(), Qt::LeftButton);
+}
+
+// Waits until the link's server takes connections again: after a server
+// process was killed, the server restarts all of them.
+void waitForServer()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (postgres::value(QStringLiteral("postgres"), QStringLiteral("SELECT 1")) !=
+           QLatin1String("1")) {
+        QVERIFY2(waited.elapsed() < 60000, "the server did not come back");
+        QTest::qWait(200);
+    }
+}
 
 // The session's server process, as the server lists it.
 int backendPid()
@@ -186,6 +239,7 @@ private slots:
         link.setRate(QStringLiteral("off"));
         for (const char *command : {"pass", "reset-after 0", "hold-after 0", "hold-after-turns 0"})
             link.proxy(QString::fromLatin1(command));
+        waitForServer();
     }
 
     void cleanupTestCase()
@@ -194,6 +248,42 @@ private slots:
         QVERIFY2(leaks.isEmpty(), qPrintable(leaks.join(u'\n')));
     }
 
+    // A vocabulary that takes about 45 s to arrive over a slow link loads:
+    // the time limit measures silence, not length. Meanwhile the progress
+    // window counts what arrives: in bytes, while the driver takes in the
+    // whole result before it hands over a row.
+    // Bound: the load completes, and the count grows at least every 5 s.
+    void slowLinkLoads()
+    {
+        const QString unit = QStringLiteral("MB received");
+        NetworkLink &link = NetworkLink::instance();
+        createBigVocabulary(bigTerms);
+        useOdbcIni(link.dataSource(bigDatabase));
+        link.setRate(rateFor(bigTerms, 45));
+        const HangGuard guard(std::chrono::minutes(4), "a slow link's start-up");
+
+        BoxCatcher boxes;
+        Form1 form;
+        const ProgressWatch progress;
+        QElapsedTimer clock;
+        clock.start();
+        form.Form_Load();
+        const qint64 took = clock.elapsed();
+        qInfo("loaded in %lld ms; the progress window showed %lld counts", took,
+              qint64(progress.texts().size()));
+        ShownTexts::instance().addBoxes(boxes);
+
+        QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        QVERIFY(!form.isUnloaded());
+        const FormProbe probe(form);
+        QCOMPARE(probe.tree->childCount(probe.tree->item(QStringLiteral("lith6"))), 20);
+        QVERIFY2(took > 36000, "the link was not slow enough to test the time limit");
+        const QStringList withUnit = progress.texts().filter(unit);
+        QVERIFY2(withUnit.size() >= took / 5000, qPrintable(progress.texts().join(u'\n')));
+        for (qsizetype i = 1; i < withUnit.size(); ++i)
+            QVERIFY2(shownNumber(withUnit[i]) >= shownNumber(withUnit[i - 1]),
+                     qPrintable(withUnit.join(u'\n')));
+    }
     // Define waits for the server when the link stops passing anything:
     // every packet lost (a black hole: even a new connection waits until
     // it gives up) or the far end gone. Escape ends the request, and
@@ -276,6 +366,48 @@ private slots:
         qInfo("Define after the link came back: %lld ms", clock.elapsed());
         QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
         QCOMPARE(probe.description(), granite);
+    }
+
+    // The link stops passing anything 8 s into a start-up that reads a
+    // large vocabulary over a slow link, and the user clicks Cancel at
+    // 12 s: the start-up ends at once, without a message.
+    // Bound: Cancel within 1 s; no pause of the window over 1 s.
+    void stalledLinkDuringStartUp_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::newRow("black hole") << "black-hole";
+        QTest::newRow("cut") << "cut";
+    }
+    void stalledLinkDuringStartUp()
+    {
+        QFETCH(QString, state);
+        NetworkLink &link = NetworkLink::instance();
+        createBigVocabulary(bigTerms);
+        useOdbcIni(link.dataSource(bigDatabase));
+        link.setRate(rateFor(bigTerms, 45));
+        const HangGuard guard(std::chrono::minutes(3), "a start-up cancelled on a stalled link");
+
+        BoxCatcher boxes;
+        Form1 form;
+        // The start-up answers nothing in its first second, before the
+        // progress window shows; from then on it keeps answering.
+        std::optional<Heartbeat> heartbeat;
+        during(2000, [&] { heartbeat.emplace(); });
+        QElapsedTimer clock;
+        during(8000, [&] { link.setState(state); });
+        during(12000, [&] {
+            clock.start();
+            pressCancel();
+        });
+        form.Form_Load();
+        QVERIFY2(clock.isValid(), "the start-up ended before Cancel");
+        qInfo("Cancel took effect in %lld ms", clock.elapsed());
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(form.isUnloaded());
+        QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        QVERIFY(heartbeat);
+        QVERIFY2(heartbeat->longestGap() < 1000,
+                 qPrintable(QString::number(heartbeat->longestGap())));
     }
 
     // The connection breaks while the driver reads rows in batches: a
