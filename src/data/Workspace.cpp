@@ -3,10 +3,12 @@
 
 #include "Database.h"
 #include "Engine.h"
+#include "LoginGuard.h"
 #include "OdbcDiagnostics.h"
 #include "OdbcText.h"
 
 #include "OdbcApi.h"
+#include <odbcinst.h>
 
 namespace kestrelon {
 
@@ -23,6 +25,20 @@ QString attribute(const QString &key, const QString &value)
     QString braced = value;
     braced.replace(QStringLiteral("}"), QStringLiteral("}}"));
     return key + QStringLiteral("={") + braced + u'}';
+}
+
+// psqlODBC reading through a cursor in batches (UseDeclareFetch) ends the
+// program when the reading of a batch fails, whatever made it fail: a lost
+// or reset connection, a server process that ended, a cancel, a time-out.
+// Its connections read each result whole instead.
+bool runsPsqlOdbc(const QString &dataSourceName)
+{
+    const QByteArray name = dataSourceName.toUtf8();
+    char driver[512] = {};
+    SQLGetPrivateProfileString(name.constData(), "Driver", "", driver, int(sizeof driver),
+                               "odbc.ini");
+    const QByteArray value = QByteArray(driver).toLower();
+    return value.contains("psqlodbc") || value.contains("postgres");
 }
 
 } // namespace
@@ -50,22 +66,27 @@ Connection Workspace::connect(const QString &dataSourceName)
     SQLSetConnectAttrW(raw, SQL_ATTR_LOGIN_TIMEOUT,
                        reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0);
 
-    const QString connectionString = attribute(QStringLiteral("DSN"), dataSourceName) + u';' +
-                                     attribute(QStringLiteral("UID"), userName_) + u';' +
-                                     attribute(QStringLiteral("PWD"), password_);
+    const QString connectionString =
+        attribute(QStringLiteral("DSN"), dataSourceName) + u';' +
+        attribute(QStringLiteral("UID"), userName_) + u';' +
+        attribute(QStringLiteral("PWD"), password_) +
+        (runsPsqlOdbc(dataSourceName) ? QStringLiteral(";UseDeclareFetch=0") : QString());
     auto wide = odbc::toWide(connectionString);
-    const ConnectionSockets before = ConnectionSockets::ofProcess();
+    const LoginGuard guard{std::chrono::seconds(connectGivesUpAfterSeconds)};
     // No output connection string is asked for: drivers echo the password in it.
     const SQLRETURN rc = SQLDriverConnectW(raw, nullptr, wide.data(), SQL_NTS, nullptr, 0, nullptr,
                                            SQL_DRIVER_NOPROMPT);
     std::fill(wide.begin(), wide.end(), 0);
+    const QString context =
+        QStringLiteral("Cannot connect to the data source '%1'").arg(dataSourceName);
+    if (guard.ranOut())
+        throw Error(TimedOut, QStringLiteral("%1: it did not answer within %2 seconds")
+                                  .arg(context)
+                                  .arg(connectGivesUpAfterSeconds));
     if (!SQL_SUCCEEDED(rc))
-        throw odbc::diagnosticError(
-            SQL_HANDLE_DBC, raw,
-            QStringLiteral("Cannot connect to the data source '%1'").arg(dataSourceName),
-            password_);
+        throw odbc::diagnosticError(SQL_HANDLE_DBC, raw, context, password_);
     return {std::move(connection),
-            ConnectionSockets::gained(before, ConnectionSockets::ofProcess())};
+            ConnectionSockets::gained(guard.before(), ConnectionSockets::ofProcess())};
 }
 
 } // namespace kestrelon
