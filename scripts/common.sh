@@ -31,6 +31,8 @@ RUNTIME_PACKAGES=(unixodbc odbcinst libsqliteodbc sqlite3 qt6-qpa-plugins fonts-
 # clang and its runtime libraries: the sanitised build and libFuzzer.
 TEST_PACKAGES=(libsqlite3-dev odbc-postgresql postgresql mariadb-server mariadb-client odbc-mariadb
     clang libclang-rt-14-dev)
+# A network link of the tests' own: network namespaces, veth pairs and tc.
+TEST_PACKAGES+=(iproute2)
 # The window on real desktops: X window managers, a Wayland compositor, and
 # the tools that look at the window from outside.
 TEST_PACKAGES+=(xvfb openbox icewm weston qt6-wayland xdotool x11-utils imagemagick)

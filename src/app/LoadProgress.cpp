@@ -25,6 +25,15 @@ QString progressText(qint64 rows)
     return QStringLiteral("Reading the vocabulary: %1 rows").arg(QLocale().toString(rows));
 }
 
+QString bytesText(quint64 bytes)
+{
+    return QStringLiteral("Reading the vocabulary: %1 MB received")
+        .arg(QLocale().toString(double(bytes) / 1e6, 'f', 1));
+}
+
+// The largest amount the window is sized for, in bytes.
+constexpr quint64 largestBytes = 999'999'900'000;
+
 } // namespace
 
 LoadProgress::LoadProgress()
@@ -55,7 +64,10 @@ void LoadProgress::bringUpToDate()
         window_->setAutoReset(false);
         window_->setAutoClose(false);
         window_->setLabelText(progressText(largestCount));
-        window_->setFixedSize(window_->sizeHint());
+        QSize largest = window_->sizeHint();
+        window_->setLabelText(bytesText(largestBytes));
+        largest = largest.expandedTo(window_->sizeHint());
+        window_->setFixedSize(largest);
         // Centred on the screen, frame included, like the main window.
         new FramedCentring(*window_, window_->size());
         window_->show();
@@ -68,7 +80,8 @@ void LoadProgress::bringUpToDate()
 
 void LoadProgress::update()
 {
-    window_->setLabelText(progressText(rows_.load(std::memory_order_relaxed)));
+    const qint64 rows = rows_.load(std::memory_order_relaxed);
+    window_->setLabelText(rows == 0 && bytes_ > 0 ? bytesText(bytes_) : progressText(rows));
     QApplication::processEvents();
     updated_.start();
     if (window_->wasCanceled())

@@ -22,8 +22,11 @@ public:
     LoadProgress(const LoadProgress &) = delete;
     LoadProgress &operator=(const LoadProgress &) = delete;
 
-    // Counts one more row read; any thread may call it.
-    void countRow() { rows_.fetch_add(1, std::memory_order_relaxed); }
+    // Counts more rows read; any thread may call it.
+    void countRows(qint64 rows) { rows_.fetch_add(rows, std::memory_order_relaxed); }
+    // The bytes received so far, shown while no row has been counted: a
+    // driver may take in a whole result before it hands over the first row.
+    void setBytesReceived(quint64 bytes) { bytes_ = bytes; }
     // Brings the window up to date and handles its events, now and then;
     // raises OperationCancelled once Cancel was pressed. The window's thread
     // calls it while it waits for rows and as it takes them. This is where
@@ -42,6 +45,7 @@ private:
     QElapsedTimer started_;
     QElapsedTimer updated_;
     std::atomic<qint64> rows_{0};
+    quint64 bytes_ = 0;
     bool cancelled_ = false;
     std::unique_ptr<QProgressDialog> window_;
 };

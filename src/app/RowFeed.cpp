@@ -25,30 +25,43 @@ Error asError(const std::exception &error)
 
 RowFeed::RowFeed(std::shared_ptr<Database> database, Open open, const RowLayout &layout,
                  bool rewind, LoadProgress &progress)
-    : database_(std::move(database)), progress_(progress),
-      thread_([this, open = std::move(open), &layout, rewind] { read(open, layout, rewind); })
+    : database_(std::move(database)), progress_(progress), shared_(std::make_shared<Shared>())
 {
+    shared_->progress = &progress_;
+    thread_ = std::thread([shared = shared_, open = std::move(open), layout, rewind] {
+        read(shared, open, layout, rewind);
+    });
 }
 
 RowFeed::~RowFeed()
 {
-    bool interrupted = false;
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-        interrupted = !finished_;
+    std::unique_lock lock(shared_->mutex);
+    shared_->stopping = true;
+    shared_->progress = nullptr;
+    const bool interrupted = !shared_->finished;
+    lock.unlock();
+    shared_->changed.notify_all();
+    if (interrupted) {
+        // A driver may take long over the cancel, and the call longer still
+        // to end: the window waits for neither.
+        database_->interruption().interruptWithoutWaiting();
+        lock.lock();
+        const bool ended =
+            shared_->changed.wait_for(lock, letGoWithin, [this] { return shared_->finished; });
+        lock.unlock();
+        if (!ended) {
+            thread_.detach();
+            return;
+        }
     }
-    // Waits for the statement the thread runs, if it is still inside one.
-    if (interrupted)
-        database_->interruption().interrupt();
-    changed_.notify_all();
     thread_.join();
     // The connection serves the window again.
     if (interrupted)
         database_->interruption().reset();
 }
 
-void RowFeed::read(const Open &open, const RowLayout &layout, bool rewind)
+void RowFeed::read(const std::shared_ptr<Shared> &shared, const Open &open, const RowLayout &layout,
+                   bool rewind)
 {
     std::optional<Error> failure;
     std::shared_ptr<Recordset> cursor;
@@ -60,22 +73,23 @@ void RowFeed::read(const Open &open, const RowLayout &layout, bool rewind)
         failure = asError(error);
     }
     {
-        const std::lock_guard lock(mutex_);
-        opened_ = true;
-        cursor_ = cursor;
-        openFailure_ = failure;
-        finished_ = !cursor;
+        const std::lock_guard lock(shared->mutex);
+        shared->opened = true;
+        shared->cursor = cursor;
+        shared->openFailure = failure;
+        shared->finished = !cursor;
     }
-    changed_.notify_all();
+    shared->changed.notify_all();
     if (!cursor)
         return;
 
     Block block(blockRows, firstBlockBytes);
+    size_t uncounted = 0;
     try {
         CursorRowSource source(*cursor, layout, rewind);
         while (source.next(block)) {
-            progress_.countRow();
-            if (block.rowCount() == blockRows && !pushBlock(block))
+            ++uncounted;
+            if (block.rowCount() == blockRows && !pushBlock(*shared, block, uncounted))
                 return;
         }
     } catch (const Error &error) {
@@ -84,34 +98,40 @@ void RowFeed::read(const Open &open, const RowLayout &layout, bool rewind)
         failure = asError(error);
     }
     {
-        const std::lock_guard lock(mutex_);
+        const std::lock_guard lock(shared->mutex);
+        if (shared->progress)
+            shared->progress->countRows(qint64(uncounted));
         if (block.rowCount() > 0)
-            blocks_.push_back(std::move(block));
-        failure_ = failure;
-        finished_ = true;
+            shared->blocks.push_back(std::move(block));
+        shared->failure = failure;
+        shared->finished = true;
     }
-    changed_.notify_all();
+    shared->changed.notify_all();
 }
 
-// Waits while the queue is full; false when the feed is stopping.
-bool RowFeed::pushBlock(Block &block)
+// Waits while the queue is full; false when the feed is stopping. The rows
+// read so far are counted as the block goes.
+bool RowFeed::pushBlock(Shared &shared, Block &block, size_t &uncounted)
 {
     // The next rows are most likely much like these.
     const size_t bytes = block.byteCount();
     bool spare = false;
     {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return stopping_ || blocks_.size() < queuedBlocks; });
-        if (stopping_)
+        std::unique_lock lock(shared.mutex);
+        shared.changed.wait(lock,
+                            [&] { return shared.stopping || shared.blocks.size() < queuedBlocks; });
+        if (shared.stopping)
             return false;
-        blocks_.push_back(std::move(block));
-        spare = !spares_.empty();
+        shared.progress->countRows(qint64(uncounted));
+        uncounted = 0;
+        shared.blocks.push_back(std::move(block));
+        spare = !shared.spares.empty();
         if (spare) {
-            block = std::move(spares_.back());
-            spares_.pop_back();
+            block = std::move(shared.spares.back());
+            shared.spares.pop_back();
         }
     }
-    changed_.notify_all();
+    shared.changed.notify_all();
     if (!spare)
         block = Block(blockRows, bytes + bytes / 8);
     return true;
@@ -119,8 +139,9 @@ bool RowFeed::pushBlock(Block &block)
 
 template<typename Ready> void RowFeed::waitFor(std::unique_lock<std::mutex> &lock, Ready ready)
 {
-    while (!changed_.wait_for(lock, answerEvery, ready)) {
+    while (!shared_->changed.wait_for(lock, answerEvery, ready)) {
         lock.unlock();
+        progress_.setBytesReceived(database_->bytesReceived());
         progress_.answer();
         lock.lock();
     }
@@ -128,31 +149,31 @@ template<typename Ready> void RowFeed::waitFor(std::unique_lock<std::mutex> &loc
 
 void RowFeed::waitUntilOpen()
 {
-    std::unique_lock lock(mutex_);
-    waitFor(lock, [this] { return opened_; });
-    if (openFailure_)
-        throw *openFailure_;
+    std::unique_lock lock(shared_->mutex);
+    waitFor(lock, [this] { return shared_->opened; });
+    if (shared_->openFailure)
+        throw *shared_->openFailure;
 }
 
 bool RowFeed::next(HierarchyRow &row)
 {
     if (taken_ == current_.rowCount()) {
-        std::unique_lock lock(mutex_);
-        waitFor(lock, [this] { return !blocks_.empty() || finished_; });
-        if (blocks_.empty()) {
-            if (!failure_)
+        std::unique_lock lock(shared_->mutex);
+        waitFor(lock, [this] { return !shared_->blocks.empty() || shared_->finished; });
+        if (shared_->blocks.empty()) {
+            if (!shared_->failure)
                 return false;
-            const Error failure = *failure_;
-            failure_.reset();
+            const Error failure = *shared_->failure;
+            shared_->failure.reset();
             throw failure;
         }
         current_.clear();
-        spares_.push_back(std::move(current_));
-        current_ = std::move(blocks_.front());
-        blocks_.pop_front();
+        shared_->spares.push_back(std::move(current_));
+        current_ = std::move(shared_->blocks.front());
+        shared_->blocks.pop_front();
         taken_ = 0;
         lock.unlock();
-        changed_.notify_all();
+        shared_->changed.notify_all();
         progress_.answer();
     }
     current_.takeNext(row);

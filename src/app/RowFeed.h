@@ -5,6 +5,7 @@
 #include "data/HierarchyRowSource.h"
 #include "data/RowParcel.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -35,17 +36,20 @@ public:
     // cursor it gives with `layout`, rewinding it first if asked.
     RowFeed(std::shared_ptr<Database> database, Open open, const RowLayout &layout, bool rewind,
             LoadProgress &progress);
-    // Stops the reading, if it still runs (its statement cancelled), and
-    // waits for the thread.
+    // Stops the reading, if it still runs: its statement is cancelled, from
+    // a thread of its own, and the thread is given letGoWithin to end. A
+    // thread still inside the driver then (on a network that lost the
+    // server, until the connection is cut off) ends by itself, unheard.
     ~RowFeed() override;
 
     // Returns once the cursor is open; raises the Error that opening it gave.
     void waitUntilOpen();
     bool next(HierarchyRow &row) override;
     // The cursor, once read to its end.
-    std::shared_ptr<Recordset> cursor() const { return cursor_; }
+    std::shared_ptr<Recordset> cursor() const { return shared_->cursor; }
 
     static constexpr size_t blockRows = 256;
+    static constexpr std::chrono::milliseconds letGoWithin{500};
     // Enough rows to carry on through the builder's longer pauses (a
     // growing index, a fresh chunk of memory) and through a server's burst
     // of rows, a few megabytes.
@@ -55,27 +59,35 @@ private:
     using Block = RowParcel;
     static constexpr size_t firstBlockBytes = 64 * 1024;
 
-    void read(const Open &open, const RowLayout &layout, bool rewind);
-    bool pushBlock(Block &block);
+    // What the reading thread shares with the feed; the thread holds it
+    // too, so that it outlives a feed that did not wait for the thread.
+    struct Shared
+    {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::deque<Block> blocks;
+        // Blocks the builder is done with, for the reader to fill again:
+        // their memory stays with the feed rather than going back and forth
+        // between the two threads' heaps.
+        std::vector<Block> spares;
+        std::shared_ptr<Recordset> cursor;
+        bool opened = false;
+        bool finished = false;
+        bool stopping = false;
+        std::optional<Error> openFailure;
+        std::optional<Error> failure;
+        LoadProgress *progress; // none once the feed is gone
+    };
+
+    static void read(const std::shared_ptr<Shared> &shared, const Open &open,
+                     const RowLayout &layout, bool rewind);
+    static bool pushBlock(Shared &shared, Block &block, size_t &uncounted);
     // Waits until `ready` holds, answering the progress window meanwhile.
     template<typename Ready> void waitFor(std::unique_lock<std::mutex> &lock, Ready ready);
 
     std::shared_ptr<Database> database_;
     LoadProgress &progress_;
-    std::shared_ptr<Recordset> cursor_;
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<Block> blocks_;
-    // Blocks the builder is done with, for the reader to fill again: their
-    // memory stays with the feed rather than going back and forth between
-    // the two threads' heaps.
-    std::vector<Block> spares_;
-    bool opened_ = false;
-    bool finished_ = false;
-    bool stopping_ = false;
-    std::optional<Error> openFailure_;
-    std::optional<Error> failure_;
+    std::shared_ptr<Shared> shared_;
 
     Block current_; // the block the builder takes rows from
     size_t taken_ = 0;

@@ -3,9 +3,12 @@
 
 #ifdef __linux__
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <linux/tcp.h>
+#include <netinet/in.h>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -80,6 +83,24 @@ void ConnectionSockets::shutDown() const
     }
 }
 
+// The kernel counts what each TCP connection received (Linux 4.1 on).
+std::optional<std::uint64_t> ConnectionSockets::bytesReceived() const
+{
+    std::optional<std::uint64_t> total;
+    for (const Socket &socket : sockets_) {
+        tcp_info info{};
+        socklen_t length = sizeof info;
+        const socklen_t needed =
+            offsetof(tcp_info, tcpi_bytes_received) + sizeof info.tcpi_bytes_received;
+        if (getsockopt(socket.descriptor, IPPROTO_TCP, TCP_INFO, &info, &length) != 0 ||
+            length < needed ||
+            socketInode(std::to_string(socket.descriptor).c_str()) != socket.inode)
+            continue;
+        total = total.value_or(0) + info.tcpi_bytes_received;
+    }
+    return total;
+}
+
 #else
 
 // Elsewhere the sockets are not found: a call that runs out of time is
@@ -95,6 +116,11 @@ ConnectionSockets ConnectionSockets::gained(const ConnectionSockets &, const Con
 }
 
 void ConnectionSockets::shutDown() const {}
+
+std::optional<std::uint64_t> ConnectionSockets::bytesReceived() const
+{
+    return std::nullopt;
+}
 
 #endif
 

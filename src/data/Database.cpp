@@ -75,9 +75,13 @@ SQLHSTMT Database::allocateStatement(const odbc::Handle &connection) const
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection.get(), &raw)))
         throw odbc::diagnosticError(SQL_HANDLE_DBC, connection.get(),
                                     QStringLiteral("Cannot allocate a statement"), secret_);
-    // A driver that cannot limit its statements still runs them.
-    SQLSetStmtAttrW(raw, SQL_ATTR_QUERY_TIMEOUT,
-                    reinterpret_cast<SQLPOINTER>(SQLULEN(queryTimeoutSeconds)), 0);
+    // A driver's own limit counts the whole statement, rows sent to a slow
+    // client included (psqlODBC's is the server's statement_timeout): only
+    // where the watchdog cannot hear the rows arrive. A driver that cannot
+    // limit its statements still runs them.
+    if (!sockets_.bytesReceived())
+        SQLSetStmtAttrW(raw, SQL_ATTR_QUERY_TIMEOUT,
+                        reinterpret_cast<SQLPOINTER>(SQLULEN(queryTimeoutSeconds)), 0);
     return raw;
 }
 
@@ -214,13 +218,15 @@ Error Database::failure(SQLHSTMT statement, const QString &context, bool cutOff)
         return Error(OperationCancelled, QStringLiteral("Operation cancelled"));
     if (!cutOff)
         return odbc::diagnosticError(SQL_HANDLE_STMT, statement, context, secret_);
-    const QString ending = sockets_.isEmpty() ? QStringLiteral("the query was cancelled")
-                                              : QStringLiteral("the connection to it was closed");
-    return Error(TimedOut, QStringLiteral("%1: the data source did not answer within %2 seconds, "
-                                          "and %3")
-                               .arg(context)
-                               .arg(cutOffSeconds)
-                               .arg(ending));
+    const bool closed = watchdog_.ending() == Watchdog::Ending::CutOff;
+    const QString ending = closed ? QStringLiteral("the connection to it was closed")
+                                  : QStringLiteral("the query was cancelled");
+    return Error(TimedOut,
+                 QStringLiteral("%1: the data source did not answer within %2 seconds, "
+                                "and %3")
+                     .arg(context)
+                     .arg(closed || sockets_.isEmpty() ? cutOffSeconds : queryTimeoutSeconds)
+                     .arg(ending));
 }
 
 bool Database::hasRowSet(const QString &rowSetName)

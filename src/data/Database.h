@@ -34,9 +34,12 @@ public:
     Database(std::shared_ptr<Workspace> workspace, Connection connection, QString dataSourceName,
              QString secret);
 
-    // How long one statement may wait for the data source, in seconds. The
-    // driver is asked to keep to it; a call still waiting a few seconds
-    // later is cut off.
+    // How long one statement may wait for the data source, in seconds.
+    // Where the connection's sockets tell what arrives, the limit is on
+    // silence: a statement whose rows keep coming over a slow link goes on
+    // however long it takes, one from which nothing has come for that long
+    // is cancelled. Elsewhere the driver is asked to keep to it. A call
+    // still waiting a few seconds later is cut off.
     static constexpr int queryTimeoutSeconds = 30;
     static constexpr int cutOffSeconds = queryTimeoutSeconds + 5;
 
@@ -56,6 +59,9 @@ public:
     {
         return watchdog_.watch(canceller_.target(statement), sockets_);
     }
+    // The bytes received from the data source while statements ran, as
+    // last seen; any thread may ask.
+    std::uint64_t bytesReceived() const { return watchdog_.bytesReceived(); }
     // The error of a failed call on a statement: a time-out when the call
     // was cut off, a cancel when the connection was interrupted, else what
     // the driver reports.
@@ -174,7 +180,8 @@ private:
     std::shared_ptr<odbc::Handle> connection_;
     ConnectionSockets sockets_;
     StatementCanceller canceller_;
-    Watchdog watchdog_{std::chrono::seconds(cutOffSeconds)};
+    Watchdog watchdog_{std::chrono::seconds(queryTimeoutSeconds),
+                       std::chrono::seconds(cutOffSeconds)};
     QString name_;
     QString secret_;
     std::optional<QStringList> listed_; // the catalogue's tables and views

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Interruption.h"
 
+#include "CancelRequest.h"
 #include "Error.h"
 
 #include "OdbcApi.h"
@@ -20,15 +21,29 @@ void Interruption::interrupt(Work work)
         interruptLocked(lock);
 }
 
-// SQLCancel goes under the lock, so that the statement handle cannot be
-// freed meanwhile. No new call begins once interrupted.
+void Interruption::interruptWithoutWaiting()
+{
+    const std::lock_guard lock(mutex_);
+    interrupted_ = true;
+    if (running_ != SQL_NULL_HSTMT)
+        odbc::CancelRequest::sendInBackground(odbc::CancelRequest(running_));
+}
+
+// The cancel is made under the lock, while the call is known to run, and
+// sent outside it: the driver may take long over it, and the call must be
+// free to end meanwhile. No new call begins once interrupted.
 void Interruption::interruptLocked(std::unique_lock<std::mutex> &lock)
 {
     interrupted_ = true;
     const quint64 call = calls_;
     const auto ended = [&] { return running_ == SQL_NULL_HSTMT || calls_ != call; };
     while (!ended()) {
-        SQLCancel(running_);
+        {
+            const odbc::CancelRequest request(running_);
+            lock.unlock();
+            request.send();
+        }
+        lock.lock();
         callEnded_.wait_for(lock, cancelAgainAfter, ended);
     }
 }

@@ -19,9 +19,11 @@ namespace kestrelon {
 // arriving late, cannot stop the next.
 //
 // A cancel that reaches the driver before the statement has begun is lost:
-// psqlODBC, for one, first sets the session's time limit in a statement of
-// its own. The cancel is therefore sent again, now and then, for as long as
-// the same call still runs; interrupting returns once it has ended.
+// a driver may first run statements of its own. The cancel is therefore
+// sent again, now and then, for as long as the same call still runs;
+// interrupting returns once it has ended. A driver may take long over a
+// cancel (on a network that lost the server, until connecting gives up):
+// the call may end meanwhile, and other threads are not held up.
 class Interruption
 {
 public:
@@ -32,6 +34,9 @@ public:
     void interrupt();
     // The same, only while `work` is the connection's current work.
     void interrupt(Work work);
+    // Cancels the running statement once, from a thread of its own, and
+    // refuses the calls that follow; returns at once.
+    void interruptWithoutWaiting();
     // Accepts calls again; the caller does this before starting new work.
     void reset();
     // Accepts calls again for the work numbered `work`.

@@ -5,7 +5,8 @@
 
 namespace kestrelon::odbc {
 
-// Owns one ODBC handle and frees it when destroyed.
+// Owns one ODBC handle and frees it when destroyed, or once the cancels
+// sent to it meanwhile have returned (see CancelRequest).
 class Handle
 {
 public:

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Watchdog.h"
 
+#include "CancelRequest.h"
 #include "ConnectionSockets.h"
 
 #include "OdbcApi.h"
+#include <algorithm>
 
 namespace kestrelon {
 
-Watchdog::Watchdog(std::chrono::seconds limit) : limit_(limit) {}
+Watchdog::Watchdog(std::chrono::seconds cancelAfter, std::chrono::seconds cutAfter)
+    : cancelAfter_(cancelAfter), cutAfter_(cutAfter)
+{
+}
 
 Watchdog::~Watchdog()
 {
@@ -29,9 +34,9 @@ Watchdog::Watch Watchdog::watch(SQLHSTMT statement, const ConnectionSockets &soc
             thread_ = std::thread([this] { run(); });
         statement_ = statement;
         sockets_ = &sockets;
-        deadline_ = std::chrono::steady_clock::now() + limit_;
+        started_ = Clock::now();
         watching_ = true;
-        ranOut_ = false;
+        ending_ = Ending::InTime;
         // Calls follow each other quickly while rows are read: the thread is
         // woken only when it waits for no call at all.
         wakeThread = idle_;
@@ -41,10 +46,10 @@ Watchdog::Watch Watchdog::watch(SQLHSTMT statement, const ConnectionSockets &soc
     return Watch(*this);
 }
 
-bool Watchdog::Watch::ranOut() const
+Watchdog::Ending Watchdog::ending() const
 {
-    const std::lock_guard lock(watchdog_.mutex_);
-    return watchdog_.ranOut_;
+    const std::lock_guard lock(mutex_);
+    return ending_;
 }
 
 void Watchdog::end()
@@ -62,16 +67,39 @@ void Watchdog::run()
             wake_.wait(lock);
             continue;
         }
-        // A later call may have moved the deadline on while this waited.
-        if (wake_.wait_until(lock, deadline_) == std::cv_status::no_timeout || !watching_ ||
-            std::chrono::steady_clock::now() < deadline_)
-            continue;
-        ranOut_ = true;
-        watching_ = false;
-        if (sockets_->isEmpty())
-            SQLCancel(statement_);
-        else
-            sockets_->shutDown();
+        wake_.wait_for(lock, lookEvery);
+        if (watching_)
+            look(Clock::now());
+    }
+}
+
+// Under the lock: the call cannot end, nor its statement go, meanwhile.
+void Watchdog::look(Clock::time_point now)
+{
+    const std::optional<std::uint64_t> bytes = sockets_->bytesReceived();
+    if (bytes) {
+        // A connection made anew counts from nothing again.
+        const std::uint64_t gained = *bytes >= lastBytes_ ? *bytes - lastBytes_ : *bytes;
+        if (gained > 0) {
+            lastHeard_ = now;
+            received_.fetch_add(gained, std::memory_order_relaxed);
+        }
+        lastBytes_ = *bytes;
+    }
+    const auto silence = now - std::max(started_, lastHeard_);
+    if (bytes && ending_ == Ending::InTime && silence >= cancelAfter_) {
+        ending_ = Ending::Cancelled;
+        odbc::CancelRequest::sendInBackground(odbc::CancelRequest(statement_));
+    }
+    if (silence < cutAfter_)
+        return;
+    watching_ = false;
+    if (sockets_->isEmpty()) {
+        ending_ = Ending::Cancelled;
+        odbc::CancelRequest::sendInBackground(odbc::CancelRequest(statement_));
+    } else {
+        ending_ = Ending::CutOff;
+        sockets_->shutDown();
     }
 }
 

@@ -3,8 +3,10 @@
 
 #include "OdbcApi.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 
@@ -13,18 +15,26 @@ namespace kestrelon {
 class ConnectionSockets;
 
 // Bounds each call a connection makes to its driver, beyond what the driver
-// itself bounds. A call still waiting when the limit runs out is ended: its
-// connection's sockets are shut down, so that a server that stopped
-// answering (its process stopped, the network gone) cannot hold the program;
-// on a connection without sockets the statement is cancelled. One thread,
-// started with the first call, waits for the limit of the call running.
+// itself bounds, by silence rather than length: where the connection's
+// sockets tell how many bytes have come, a call is ended only once nothing
+// has come for a while, however long the whole answer takes over a slow
+// link. After `cancelAfter` of silence the statement is cancelled, as a
+// server's own time-out would end it; after `cutAfter` the connection's
+// sockets are shut down, so that a server that stopped answering (its
+// process stopped, the network gone) cannot hold the program. Where the
+// sockets cannot tell, the call's whole length counts, and the statement
+// is cancelled after `cutAfter`. One thread, started with the first call,
+// watches the call running; cancels are sent from threads of their own.
 class Watchdog
 {
 public:
-    explicit Watchdog(std::chrono::seconds limit);
+    Watchdog(std::chrono::seconds cancelAfter, std::chrono::seconds cutAfter);
     ~Watchdog();
     Watchdog(const Watchdog &) = delete;
     Watchdog &operator=(const Watchdog &) = delete;
+
+    // How the last call ended: in time, or when a limit ran out.
+    enum class Ending { InTime, Cancelled, CutOff };
 
     // Watches one call for as long as it lives.
     class Watch
@@ -33,8 +43,8 @@ public:
         ~Watch() { watchdog_.end(); }
         Watch(const Watch &) = delete;
         Watch &operator=(const Watch &) = delete;
-        // Whether the limit ran out and the call was ended.
-        bool ranOut() const;
+        // Whether a limit ran out and the call was ended.
+        bool ranOut() const { return watchdog_.ending() != Ending::InTime; }
 
     private:
         friend class Watchdog;
@@ -42,22 +52,37 @@ public:
         Watchdog &watchdog_;
     };
 
-    // `sockets` must stay unchanged while the call runs.
+    // `statement` is where a cancel goes; `sockets` must stay unchanged
+    // while the call runs.
     Watch watch(SQLHSTMT statement, const ConnectionSockets &sockets);
+    Ending ending() const;
+    // The bytes received by the connections watched, as last seen; any
+    // thread may ask.
+    std::uint64_t bytesReceived() const { return received_.load(std::memory_order_relaxed); }
+
+    // How often the sockets are looked at while a call runs.
+    static constexpr std::chrono::milliseconds lookEvery{250};
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     void end();
     void run();
+    void look(Clock::time_point now);
 
-    const std::chrono::seconds limit_;
+    const std::chrono::seconds cancelAfter_;
+    const std::chrono::seconds cutAfter_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::thread thread_;
     bool stopping_ = false;
     bool idle_ = true; // the thread waits for a call, not for a limit
     bool watching_ = false;
-    bool ranOut_ = false;
-    std::chrono::steady_clock::time_point deadline_;
+    Ending ending_ = Ending::InTime;
+    Clock::time_point started_;   // the call's start
+    Clock::time_point lastHeard_; // the last byte seen to arrive
+    std::uint64_t lastBytes_ = 0;
+    std::atomic<std::uint64_t> received_{0};
     SQLHSTMT statement_ = SQL_NULL_HSTMT;
     const ConnectionSockets *sockets_ = nullptr;
 };

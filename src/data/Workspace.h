@@ -30,12 +30,16 @@ public:
 
     // Connects to the ODBC data source without ever prompting: the driver
     // manager connects with the data source name and these credentials, or
-    // fails. A server that does not answer fails after the login time-out.
+    // fails. A server that does not answer fails after the login time-out,
+    // one that stops answering later in the connect a few seconds after.
     std::shared_ptr<Database> openDatabase(const QString &dataSourceName);
     // A new connection to the data source, made the same way.
     Connection connect(const QString &dataSourceName);
 
     static constexpr int loginTimeoutSeconds = 15;
+    // A connect still waiting this long is cut off, whatever step it is at
+    // (the driver's login time-out covers only the login itself).
+    static constexpr int connectGivesUpAfterSeconds = loginTimeoutSeconds + 5;
 
 private:
     Connection connectWith(const QString &dataSourceName, const QString &connectionString);

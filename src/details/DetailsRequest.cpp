@@ -83,7 +83,7 @@ void DetailsRequest::setSource(SourceState source)
 
 const SourceState &DetailsRequest::idleSource() const
 {
-    if (running_)
+    if (endedUpTo_ != latest_)
         throw Error(SourceBusy, QStringLiteral("The data source is busy with \"Define\""));
     return source_;
 }
@@ -132,6 +132,11 @@ void DetailsRequest::cancel()
         queue_->cancelledUpTo = latest_;
     }
     interrupt(latest_);
+    // The window does not wait for the driver to let go: the request is
+    // answered now, and its thread, once the driver returns, reports to no
+    // one. Queued, so that no caller is answered from inside its own call.
+    running_ = false;
+    QMetaObject::invokeMethod(this, &DetailsRequest::cancelled, Qt::QueuedConnection);
 }
 
 void DetailsRequest::interrupt(Id id) const
@@ -164,19 +169,20 @@ bool DetailsRequest::event(QEvent *event)
     return true;
 }
 
-// Only the latest request is answered; one it superseded ends unheard.
+// Only the latest request is answered; one it superseded, or one that was
+// cancelled, ends unheard.
 void DetailsRequest::deliver(Id id, Outcome outcome)
 {
-    if (id != latest_ || !running_)
+    endedUpTo_ = id;
+    if (id != latest_)
+        return;
+    startedOn_.reset();
+    if (!running_)
         return;
     running_ = false;
-    startedOn_.reset();
     if (outcome.lithRows && startedGeneration_ == sourceGeneration_)
         source_.LithRows = std::move(outcome.lithRows);
-    if (id <= cancelledUpTo_)
-        emit cancelled();
-    else
-        emit finished(outcome.details);
+    emit finished(outcome.details);
 }
 
 void DetailsRequest::serve(const std::shared_ptr<Queue> &queue)

@@ -30,15 +30,15 @@ class DetailsRequest : public QObject
 public:
     explicit DetailsRequest(QObject *parent = nullptr);
     // Cancels a running request and gives the driver letGoWithin to let go
-    // of the connection. A thread still inside the driver then is left to
-    // end by itself; it holds what it reads, and reports to no one.
+    // of the connection, short enough that the window closes at once. A thread still inside the
+    // driver then is left to end by itself; it holds what it reads, and reports to no one.
     ~DetailsRequest() override;
 
     // The data source the start-up opened. A request running on an earlier
     // one is cancelled.
     void setSource(SourceState source);
     // The data source, for reading on the window's thread while no request
-    // runs; raises SourceBusy while one does.
+    // runs; raises SourceBusy while one does, cancelled or not.
     const SourceState &idleSource() const;
 
     // The details of a lithology term: "QryLithParent" is read anew, and
@@ -46,14 +46,15 @@ public:
     void startLithology(const SelectedNode &term);
     // The details of a stratigraphic unit, from StratRows rewound.
     void startStratigraphy(const SelectedNode &unit);
-    // Stops the running request, which then ends with cancelled() once the
-    // driver has let go. The statement is cancelled from a thread of its
-    // own: a driver may take its time over that, above all on a connection
-    // that stopped answering, and the window does not wait for it.
+    // Stops the running request, which ends with cancelled() at once. The
+    // statement is cancelled from a thread of its own: a driver may take its
+    // time over that, above all on a connection that stopped answering, and
+    // the window does not wait for it. The connection stays busy until the
+    // driver lets go; a request started meanwhile waits for that.
     void cancel();
     bool isRunning() const { return running_; }
 
-    static constexpr std::chrono::milliseconds letGoWithin{3000};
+    static constexpr std::chrono::milliseconds letGoWithin{500};
 
 signals:
     void finished(const kestrelon::NodeDetails &details);
@@ -81,6 +82,7 @@ private:
     SourceState source_;
     Id latest_ = 0;
     Id cancelledUpTo_ = 0;
+    Id endedUpTo_ = 0; // the latest request whose thread has returned
     bool running_ = false;
     // The connection the latest request runs on, and the source it read.
     std::shared_ptr<Database> startedOn_;

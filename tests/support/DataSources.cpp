@@ -188,7 +188,7 @@ void start()
     QCOMPARE(runCluster({QStringLiteral("start")}), 0);
 }
 
-void useOwnServer()
+void useOwnServer(const QString &networkNamespace)
 {
     static bool started = false;
     if (started || !available())
@@ -209,7 +209,10 @@ void useOwnServer()
             [[maybe_unused]] const int status = std::system(command.constData());
         }
     } removal;
-    QCOMPARE(runCluster({QStringLiteral("create"), environment("KESTRELON_TEST_PG_PORT")}), 0);
+    QStringList create{QStringLiteral("create"), environment("KESTRELON_TEST_PG_PORT")};
+    if (!networkNamespace.isEmpty())
+        create << networkNamespace;
+    QCOMPARE(runCluster(create), 0);
 }
 
 bool userOnlyReads(const QString &database)

@@ -48,8 +48,10 @@ void start();
 // Starts a server of this process's own, with the demo database, and points
 // the helpers here at it; it is removed when the process ends. For cases
 // that wait on the server for long: they run beside the others. Called
-// again, it keeps the server it started.
-void useOwnServer();
+// again, it keeps the server it started. With a network namespace's name
+// (see NetworkLink) the server runs inside that namespace, on its own
+// 127.0.0.1.
+void useOwnServer(const QString &networkNamespace = {});
 // Whether the role "user" may only read in this database: no table, view or
 // sequence it may change, and nothing it may create (temporary tables,
 // which every role may make for its own session, aside).

@@ -101,6 +101,25 @@ void Subprocess::closeInput()
     closeFd(input_);
 }
 
+QByteArray Subprocess::readLine(int milliseconds)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    qsizetype end = -1;
+    while ((end = lines_.indexOf('\n')) < 0 && outputPipe_ >= 0) {
+        pollfd fd{outputPipe_, POLLIN, 0};
+        const int ready = ::poll(&fd, 1, int(qMax<qint64>(deadline.remainingTime(), 0)));
+        if (ready == 0)
+            return {};
+        if (ready > 0)
+            readAvailable(outputPipe_, lines_);
+    }
+    if (end < 0)
+        return {};
+    const QByteArray line = lines_.left(end);
+    lines_.remove(0, end + 1);
+    return line;
+}
+
 void Subprocess::readAvailable(int fd, QByteArray &into)
 {
     char buffer[4096];

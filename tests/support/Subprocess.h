@@ -24,6 +24,9 @@ public:
     // Writes to the program's standard input, all of it.
     void write(const QByteArray &input);
     void closeInput();
+    // The next line the program writes, without its line feed; empty when
+    // none comes in time.
+    QByteArray readLine(int milliseconds);
     // Waits for the program to end, gathering what it writes meanwhile;
     // its exit status, or -1 when it did not end in time (it is then
     // killed) or ended by a signal.
@@ -42,6 +45,7 @@ private:
     int errorPipe_ = -1;
     QByteArray output_;
     QByteArray errors_;
+    QByteArray lines_; // written, not yet taken by readLine()
 };
 
 } // namespace testsupport
