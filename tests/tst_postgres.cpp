@@ -91,7 +91,7 @@ public:
 // catalogue once, one query of no rows that tells whether the
 // stratigraphy may be read, the two hierarchies' rows; then one query per
 // Define, without describing the row set first. The driver adds two
-// statements of its own when it connects and one to set the time limit.
+// statements of its own when it connects.
 void expectStatements(int startUp, int define)
 {
     const SessionLog watch;
@@ -142,7 +142,7 @@ private slots:
 
     void idleWithDefaultSettings() { expectIdleAfterEachRequest(); }
 
-    void statementsWithDefaultSettings() { expectStatements(7, 1); }
+    void statementsWithDefaultSettings() { expectStatements(6, 1); }
 
     // The settings for a million terms, with which the driver reads through
     // a cursor inside a transaction.
