@@ -4,10 +4,11 @@
 #include "support/FormProbe.h"
 #include "support/ProgressCanceller.h"
 #include "support/SqliteFile.h"
+#include "support/Subprocess.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace kestrelon;
@@ -230,17 +231,19 @@ private slots:
         QVERIFY(QDir().mkpath(staged) && QDir().mkpath(media));
         sqlite::create(staged + QStringLiteral("/v.db"),
                        QStringList{QStringLiteral("PRAGMA journal_mode = WAL")} + demoDatabase());
-        if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("--bind"), staged, media}) !=
-            0)
+        const auto run = [](const QString &program, const QStringList &arguments) {
+            return Subprocess(QStandardPaths::findExecutable(program), arguments)
+                .waitForExit(30000);
+        };
+        if (run(QStringLiteral("mount"), {QStringLiteral("--bind"), staged, media}) != 0)
             QSKIP("cannot mount here");
         auto unmount = qScopeGuard([&] {
             QFile::remove(sqliteFile());
-            QProcess::execute(QStringLiteral("umount"), {media});
+            run(QStringLiteral("umount"), {media});
         });
-        QCOMPARE(
-            QProcess::execute(QStringLiteral("mount"),
-                              {QStringLiteral("-o"), QStringLiteral("remount,ro,bind"), media}),
-            0);
+        QCOMPARE(run(QStringLiteral("mount"),
+                     {QStringLiteral("-o"), QStringLiteral("remount,ro,bind"), media}),
+                 0);
         QFile::remove(sqliteFile());
         QVERIFY(QFile::link(media + QStringLiteral("/v.db"), sqliteFile()));
 
