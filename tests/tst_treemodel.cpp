@@ -201,6 +201,23 @@ private slots:
         QVERIFY(tree.tag(child).isNull());
         tree.setTag(child, FieldValue::whole(7));
         QCOMPARE(tree.tag(child).toText(), QStringLiteral("7"));
+        // Replaced in every order, beside a node whose number must not move.
+        const auto other = tree.addChild("r", "o", "Other", 1);
+        tree.setTag(other, FieldValue::fractional(-0.25));
+        const QList<FieldValue> replacements = {FieldValue::fractional(1e300),
+                                                FieldValue::whole(-9007199254740993),
+                                                FieldValue::text(QStringLiteral("8")),
+                                                FieldValue::whole(9),
+                                                FieldValue::null(),
+                                                FieldValue::fractional(2.5),
+                                                FieldValue(),
+                                                FieldValue::text(QString())};
+        for (const FieldValue &value : replacements) {
+            tree.setTag(child, value);
+            QCOMPARE(tree.tag(child).kind(), value.kind());
+            QCOMPARE(tree.tag(child).toText(), value.toText());
+            QCOMPARE(tree.tag(other).toText(), QStringLiteral("-0.25"));
+        }
         QCOMPARE(tree.image(root), int(TreeModel::NoImage));
         QVERIFY(!tree.indexOf(root).data(Qt::DecorationRole).isValid());
         QCOMPARE(tree.indexOf(child).data(Qt::DecorationRole).typeId(), int(QMetaType::QIcon));

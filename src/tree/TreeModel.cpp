@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace kestrelon {
 
@@ -181,8 +182,8 @@ TreeModel::Node TreeModel::insert(Node parent, QAnyStringView givenKey, size_t k
     }
     const Node node = Node(parents_.size());
     const TextStore::Ref keyRef = strings_.add(key);
-    const quint64 textRef =
-        startsWith(key, text) ? quint64(text.size()) << 1 | 1 : quint64(strings_.add(text)) << 1;
+    const bool ownText = !startsWith(key, text);
+    const quint32 textRef = ownText ? strings_.add(text) : quint32(text.size());
     if (announced)
         beginInsertRows(indexOf(parent), row, row);
     texts_.push_back(textRef);
@@ -193,7 +194,7 @@ TreeModel::Node TreeModel::insert(Node parent, QAnyStringView givenKey, size_t k
     depths_.push_back(quint16(depth));
     childLists_.push_back(NoNode);
     images_.push_back(quint8(image));
-    flags_.push_back(0);
+    flags_.push_back(ownText ? OwnTextFlag : 0);
     rows_.push_back(row);
     rowsStale_.push_back(false);
     byKey_.insert(keyHash, node);
@@ -297,10 +298,10 @@ TreeModel::Node TreeModel::find(QAnyStringView key, size_t hash) const
 
 QAnyStringView TreeModel::textView(Node node) const
 {
-    const quint64 text = texts_.at(size_t(node));
-    if (text & 1)
-        return strings_.view(keys_[size_t(node)], qsizetype(text >> 1));
-    return strings_.view(TextStore::Ref(text >> 1));
+    const quint32 text = texts_.at(size_t(node));
+    if (flags_[size_t(node)] & OwnTextFlag)
+        return strings_.view(TextStore::Ref(text));
+    return strings_.view(keys_[size_t(node)], qsizetype(text));
 }
 
 QString TreeModel::shownText(Node node) const
@@ -328,46 +329,61 @@ QString TreeModel::fullPath(Node node) const
 
 FieldValue TreeModel::tag(Node node) const
 {
-    const quint64 value = tagValues_.at(size_t(node));
-    switch (FieldValue::Kind(tagKinds_[size_t(node)])) {
+    switch (FieldValue::Kind(tagKinds_.at(size_t(node)))) {
     case FieldValue::Kind::Empty:
         break;
     case FieldValue::Kind::Null:
         return FieldValue::null();
     case FieldValue::Kind::Whole:
-        return FieldValue::whole(qint64(value));
+        return FieldValue::whole(qint64(numberBits(node)));
     case FieldValue::Kind::Fractional: {
+        const quint64 bits = numberBits(node);
         double number = 0;
-        std::memcpy(&number, &value, sizeof number);
+        std::memcpy(&number, &bits, sizeof number);
         return FieldValue::fractional(number);
     }
     case FieldValue::Kind::Text:
-        return FieldValue::text(tagTexts_.text(TextStore::Ref(value)));
+        return FieldValue::text(tagTexts_.text(tagValues_[size_t(node)]));
     }
     return {};
 }
 
 void TreeModel::setTag(Node node, const FieldValue &tag)
 {
-    quint64 value = 0;
     switch (tag.kind()) {
     case FieldValue::Kind::Empty:
     case FieldValue::Kind::Null:
+        tagValues_.at(size_t(node)) = 0;
         break;
     case FieldValue::Kind::Whole:
-        value = quint64(tag.wholeNumber());
+        setNumberBits(node, quint64(tag.wholeNumber()));
         break;
     case FieldValue::Kind::Fractional: {
         const double number = tag.fractionalNumber();
-        std::memcpy(&value, &number, sizeof value);
+        quint64 bits = 0;
+        std::memcpy(&bits, &number, sizeof bits);
+        setNumberBits(node, bits);
         break;
     }
     case FieldValue::Kind::Text:
-        value = tagTexts_.add(tag.textView());
+        tagValues_.at(size_t(node)) = tagTexts_.add(tag.textView());
         break;
     }
-    tagKinds_.at(size_t(node)) = quint8(tag.kind());
-    tagValues_[size_t(node)] = value;
+    tagKinds_[size_t(node)] = quint8(tag.kind());
+}
+
+// A node whose tag is a number already keeps its room for the next one.
+void TreeModel::setNumberBits(Node node, quint64 bits)
+{
+    const auto kind = FieldValue::Kind(tagKinds_.at(size_t(node)));
+    if (kind == FieldValue::Kind::Whole || kind == FieldValue::Kind::Fractional) {
+        tagNumbers_[tagValues_[size_t(node)]] = bits;
+        return;
+    }
+    if (tagNumbers_.size() > std::numeric_limits<quint32>::max())
+        throw Error(UnexpectedFailure, QStringLiteral("Too many number tags to keep"));
+    tagNumbers_.push_back(bits);
+    tagValues_[size_t(node)] = quint32(tagNumbers_.size() - 1);
 }
 
 void TreeModel::setTagText(Node node, QAnyStringView text)

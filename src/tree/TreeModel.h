@@ -149,7 +149,9 @@ private:
     // One element a node.
     template<typename T> using NodeArray = std::vector<T>;
 
-    enum Flag : quint8 { ExpandedFlag = 1, SortedFlag = 2, PendingSortFlag = 4 };
+    // OwnTextFlag: the node's text is not the start of its key, and texts_
+    // holds a reference to a text of its own.
+    enum Flag : quint8 { ExpandedFlag = 1, SortedFlag = 2, PendingSortFlag = 4, OwnTextFlag = 8 };
     struct PendingSort
     {
         Node parent;
@@ -161,17 +163,22 @@ private:
     int insertPosition(Node parent, QAnyStringView text) const;
     void sortPendingChildren();
     QString shownText(Node node) const;
+    quint64 numberBits(Node node) const { return tagNumbers_[tagValues_[size_t(node)]]; }
+    void setNumberBits(Node node, quint64 bits);
     const std::vector<Node> &childrenOf(Node node) const;
     std::vector<Node> &childrenOf(Node node);
     int rowOf(Node node) const;
     void endBulkInsertion();
 
-    // A node's text: (length << 1 | 1) when it is the start of its key,
-    // otherwise (reference << 1) to a text of its own.
-    NodeArray<quint64> texts_;
+    // A node's text: the length of the start of its key that it is, or
+    // with OwnTextFlag the reference of a text of its own.
+    NodeArray<quint32> texts_;
     NodeArray<TextStore::Ref> keys_;
-    NodeArray<quint8> tagKinds_;   // FieldValue::Kind
-    NodeArray<quint64> tagValues_; // the number's bits, or the text's reference
+    NodeArray<quint8> tagKinds_; // FieldValue::Kind
+    // A text tag's reference, or where a number tag's bits are in
+    // tagNumbers_: few tags are numbers, so most nodes spare their room.
+    NodeArray<quint32> tagValues_;
+    std::vector<quint64> tagNumbers_;
     NodeArray<Node> parents_;
     NodeArray<quint16> depths_; // levels from the top down to the node
     // Children of the nodes that have some: childLists_ holds an index into
