@@ -89,6 +89,12 @@ private slots:
         QTest::newRow("control characters") << QStringLiteral("a\r\n\tb") + QChar(0) + u'c';
         QTest::newRow("byte-order mark first") << QChar(0xFEFF) + QStringLiteral("marked");
         QTest::newRow("longer than a chunk") << QString(3 << 20, u'q') + QChar(0x2013);
+        // Lengths where the header grows by a byte, in one and two bytes a
+        // character.
+        for (const int length : {31, 32, 4095, 4096}) {
+            QTest::addRow("%d latin-1", length) << QString(length, u'a');
+            QTest::addRow("%d wide", length) << QString(length - 1, u'b') + QChar(0x3b1);
+        }
     }
     void textStoreKeepsTextsExactly()
     {
@@ -98,12 +104,14 @@ private slots:
         const auto before = store.add(QStringLiteral("x"));
         const auto wideBefore = store.add(QString::fromUtf8("\u2013"));
         const auto ref = store.add(text);
+        const auto emptyAfter = store.add(QString());
         const auto after = store.add(QStringLiteral("after"));
         QCOMPARE(store.text(ref), text);
         QCOMPARE(store.view(ref).size(), text.size());
         QCOMPARE(store.text(before), QStringLiteral("x"));
         QCOMPARE(store.text(wideBefore), QString::fromUtf8("\u2013"));
         QCOMPARE(store.text(after), QStringLiteral("after"));
+        QCOMPARE(store.text(emptyAfter), QString());
         for (qsizetype length : {qsizetype(0), qsizetype(1), text.size() / 2, text.size()})
             QCOMPARE(store.view(ref, length).toString(), text.left(length));
         QCOMPARE(store.view(ref, text.size() + 5).toString(), text);

@@ -10,17 +10,30 @@ namespace kestrelon {
 
 namespace {
 
-// Each text starts with a 4-byte header: its length in units shifted left
-// by two, and in the low bits its form. Texts start at multiples of four, so
-// UTF-16 characters are always aligned.
-using Header = quint32;
-constexpr size_t headerBytes = sizeof(Header);
+// Each text starts with a header of one to five bytes: its length in units
+// shifted left by two, its form in the low two bits, seven bits a byte from
+// the lowest, the high bit set on every byte but the last. Most names and
+// definitions need one or two. UTF-16 characters start at an even address,
+// after a byte of padding where needed.
 constexpr int formBits = 2;
-constexpr qsizetype longestText = qsizetype(Header(-1) >> formBits);
+constexpr qsizetype longestText = qsizetype(quint32(-1) >> formBits);
 
-size_t roundedUp(size_t bytes)
+size_t headerSize(quint32 header)
 {
-    return (bytes + 3) & ~size_t(3);
+    size_t bytes = 1;
+    while (header >>= 7)
+        ++bytes;
+    return bytes;
+}
+
+char *writeHeader(char *out, quint32 header)
+{
+    for (;; header >>= 7) {
+        const bool more = header > 0x7F;
+        *out++ = char((header & 0x7F) | (more ? 0x80 : 0));
+        if (!more)
+            return out;
+    }
 }
 
 } // namespace
@@ -79,29 +92,43 @@ char *TextStore::start(qsizetype length, Form form, Ref &ref)
     if (length > longestText)
         throw Error(UnexpectedFailure,
                     QStringLiteral("A text of %1 characters is too long to keep").arg(length));
-    const size_t payload = size_t(length) * (form == Form::Utf16 ? sizeof(char16_t) : 1);
-    char *at = reserve(roundedUp(headerBytes + payload), ref);
-    const Header header = Header(length) << formBits | Header(form);
-    std::memcpy(at, &header, headerBytes);
-    return at + headerBytes;
+    const bool wide = form == Form::Utf16;
+    const quint32 header = quint32(length) << formBits | quint32(form);
+    const size_t headerBytes = headerSize(header);
+    const size_t payload = size_t(length) * (wide ? sizeof(char16_t) : 1);
+    makeRoom(headerBytes + payload + (wide ? 1 : 0));
+    if (wide && (used_ + headerBytes) % 2 != 0)
+        ++used_;
+    ref = Ref(chunks_.size() - 1) << offsetBits | Ref(used_);
+    char *characters = writeHeader(chunks_.back().data() + used_, header);
+    used_ += headerBytes + payload;
+    // A chunk made for one long text holds nothing else: a place past
+    // chunkBytes would not fit in a reference.
+    if (last_ > chunkBytes)
+        used_ = last_;
+    return characters;
 }
 
 QAnyStringView TextStore::view(Ref ref, qsizetype length) const
 {
     const char *stored = at(ref);
-    Header header = 0;
-    std::memcpy(&header, stored, headerBytes);
+    quint32 header = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = quint8(*stored++);
+        header |= quint32(byte & 0x7F) << shift;
+        if (!(byte & 0x80))
+            break;
+    }
     const qsizetype units = qsizetype(header >> formBits);
     if (length < 0 || length > units)
         length = units;
-    const char *characters = stored + headerBytes;
     switch (Form(header & ((1u << formBits) - 1))) {
     case Form::Utf16:
-        return QStringView(reinterpret_cast<const char16_t *>(characters), length);
+        return QStringView(reinterpret_cast<const char16_t *>(stored), length);
     case Form::Utf8:
-        return QUtf8StringView(characters, length);
+        return QUtf8StringView(stored, length);
     default:
-        return QLatin1StringView(characters, length);
+        return QLatin1StringView(stored, length);
     }
 }
 
@@ -116,22 +143,19 @@ QString TextStore::text(Ref ref) const
     });
 }
 
-// Room for `bytes` more; a text never spans two chunks. The chunks are not
-// cleared, so pages nothing was written to take no memory.
-char *TextStore::reserve(size_t bytes, Ref &ref)
+// Room for `bytes` more in the last chunk; a text never spans two chunks.
+// The chunks are not cleared, so pages nothing was written to take no
+// memory.
+void TextStore::makeRoom(size_t bytes)
 {
-    if (chunks_.empty() || used_ + bytes > last_) {
-        if (chunks_.size() == maxChunks)
-            throw Error(UnexpectedFailure, QStringLiteral("Too much text to keep"));
-        last_ = qMax(chunkBytes, bytes);
-        chunks_.emplace_back(last_);
-        used_ = 0;
-        capacity_ += last_;
-    }
-    ref = Ref(chunks_.size() - 1) << 19 | Ref(used_ / 4);
-    char *at = chunks_.back().data() + used_;
-    used_ += bytes;
-    return at;
+    if (!chunks_.empty() && used_ + bytes <= last_)
+        return;
+    if (chunks_.size() == maxChunks)
+        throw Error(UnexpectedFailure, QStringLiteral("Too much text to keep"));
+    last_ = qMax(chunkBytes, bytes);
+    chunks_.emplace_back(last_);
+    used_ = 0;
+    capacity_ += last_;
 }
 
 } // namespace kestrelon

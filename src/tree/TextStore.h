@@ -17,7 +17,7 @@ namespace kestrelon {
 class TextStore
 {
 public:
-    // Which chunk (upper 13 bits) and where in it, in units of four bytes.
+    // Which chunk (upper 11 bits) and where in it, in bytes.
     using Ref = quint32;
 
     // Latin-1 and UTF-8 are copied as they stand; UTF-16 is kept in single
@@ -32,9 +32,10 @@ public:
     // Asks the processor to start loading a text, to be read a little later.
     void prefetch(Ref ref) const { prefetchLine(at(ref)); }
 
-    // Chunks of 2 MiB (or one text, when it is larger): 13 bits of chunk
-    // number make room for 16 GiB of text in one store.
-    static constexpr size_t maxChunks = size_t(1) << 13;
+    // Chunks of 2 MiB (or one text, when it is larger): 11 bits of chunk
+    // number make room for 4 GiB of text in one store.
+    static constexpr int offsetBits = 21;
+    static constexpr size_t maxChunks = size_t(1) << (32 - offsetBits);
 
     // Whether every character is Latin-1, and so kept in one byte.
     static bool fitsLatin1(QStringView text);
@@ -45,11 +46,11 @@ public:
     size_t capacity() const { return capacity_; }
 
 private:
-    static constexpr size_t chunkBytes = size_t(2) << 20;
+    static constexpr size_t chunkBytes = size_t(1) << offsetBits;
 
     const char *at(Ref ref) const
     {
-        return chunks_[size_t(ref >> 19)].data() + size_t(ref & 0x7FFFFu) * 4;
+        return chunks_[size_t(ref >> offsetBits)].data() + size_t(ref & (chunkBytes - 1));
     }
 
     enum class Form : quint8 { Latin1, Utf16, Utf8 };
@@ -58,7 +59,7 @@ private:
     Ref addUtf16(QStringView text);
     // Room for a text of `length` units, its header written.
     char *start(qsizetype length, Form form, Ref &ref);
-    char *reserve(size_t bytes, Ref &ref);
+    void makeRoom(size_t bytes);
 
     std::vector<LargeBlock> chunks_;
     size_t used_ = 0; // bytes used in the last chunk
