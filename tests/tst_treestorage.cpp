@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "tree/ChildLists.h"
 #include "tree/KeyIndex.h"
 #include "tree/TextStore.h"
 
+#include <QRandomGenerator>
 #include <QStringEncoder>
 #include <QTest>
 #include <functional>
@@ -125,6 +127,49 @@ private slots:
         QCOMPARE(store.text(utf8Ref), text);
         QCOMPARE(store.view(utf8Ref).size(), utf8.size());
         QCOMPARE(store.text(after), QStringLiteral("after"));
+    }
+
+    // Lists of every size, children inserted anywhere, compared with plain
+    // vectors: rooms are reused as lists move to larger ones, and a family
+    // larger than a shared block gets blocks of its own.
+    void childListsKeepEveryChildInPlace_data()
+    {
+        QTest::addColumn<int>("lists");
+        QTest::addColumn<int>("insertions");
+        QTest::addColumn<int>("appendedToFirst");
+        QTest::newRow("one child each") << 1000 << 1000 << 0;
+        QTest::newRow("small families") << 3000 << 20000 << 0;
+        QTest::newRow("a few large ones") << 7 << 50000 << 0;
+        QTest::newRow("one beyond a shared block") << 50 << 5000 << 600000;
+    }
+    void childListsKeepEveryChildInPlace()
+    {
+        QFETCH(int, lists);
+        QFETCH(int, insertions);
+        QFETCH(int, appendedToFirst);
+        QRandomGenerator random(quint32(lists + insertions));
+        ChildLists stored;
+        std::vector<std::vector<qint32>> expected(static_cast<size_t>(lists));
+        for (int i = 0; i < lists; ++i)
+            QCOMPARE(stored.add(), i);
+        const auto insert = [&](int list, size_t position, qint32 node) {
+            stored.insert(list, position, node);
+            auto &nodes = expected[size_t(list)];
+            nodes.insert(nodes.begin() + qsizetype(position), node);
+        };
+        for (int i = 0; i < insertions; ++i) {
+            // Families grow unevenly, as lithology rows fill them.
+            const int list = int(random.bounded(quint32(lists))) * int(random.bounded(2u)) % lists;
+            const size_t size = expected[size_t(list)].size();
+            insert(list, random.bounded(4u) ? size : random.bounded(quint32(size + 1)), i);
+        }
+        for (int i = 0; i < appendedToFirst; ++i)
+            insert(0, i % 1000 ? expected[0].size() : 0, -i);
+        for (int list = 0; list < lists; ++list) {
+            const auto nodes = stored.nodes(list);
+            const auto &wanted = expected[size_t(list)];
+            QVERIFY(std::equal(nodes.begin(), nodes.end(), wanted.begin(), wanted.end()));
+        }
     }
 
     // Many texts fill many chunks; each still reads back as added.

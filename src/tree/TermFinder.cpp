@@ -55,8 +55,8 @@ void TermFinder::refresh() const
         const TreeModel::Node *end;
     };
     const auto branchOf = [this](TreeModel::Node node) {
-        const std::vector<TreeModel::Node> &children = tree_.children(node);
-        return Branch{children.data(), children.data() + children.size()};
+        const auto children = tree_.children(node);
+        return Branch{children.begin(), children.end()};
     };
     std::vector<Branch> stack{branchOf(TreeModel::NoNode)};
     while (!stack.empty()) {

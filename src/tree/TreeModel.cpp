@@ -38,8 +38,6 @@ TreeModel::Node nodeOfInternalId(quintptr id)
     return TreeModel::Node(quint64(id) * idGather - 1);
 }
 
-const std::vector<TreeModel::Node> noChildren;
-
 // Qt hashes with the processor's AES instructions only when given a seed;
 // without one it takes a much slower way. Any fixed seed will do: the
 // hashes never leave the index.
@@ -89,8 +87,6 @@ bool startsWith(QAnyStringView key, QAnyStringView text)
         [&text](auto characters) -> QAnyStringView { return characters.first(text.size()); });
     return QAnyStringView::equal(start, text);
 }
-
-constexpr size_t smallestList = 24 / sizeof(TreeModel::Node);
 
 } // namespace
 
@@ -198,14 +194,13 @@ TreeModel::Node TreeModel::insert(Node parent, QAnyStringView givenKey, size_t k
     rows_.push_back(row);
     rowsStale_.push_back(false);
     byKey_.insert(keyHash, node);
-    auto &siblings = childrenOf(parent);
-    if (row < int(siblings.size())) {
+    if (row < childCount(parent)) {
         if (parent == NoNode)
             topLevelRowsStale_ = true;
         else
             rowsStale_[size_t(parent)] = true;
     }
-    siblings.insert(siblings.begin() + row, node);
+    insertChild(parent, row, node);
     if (announced)
         endInsertRows();
     return node;
@@ -215,7 +210,7 @@ TreeModel::Node TreeModel::insert(Node parent, QAnyStringView givenKey, size_t k
 // every sibling whose text is not greater, ignoring case.
 int TreeModel::insertPosition(Node parent, QAnyStringView text) const
 {
-    const auto &siblings = childrenOf(parent);
+    const auto siblings = childrenOf(parent);
     if (parent == NoNode || !isSorted(parent))
         return int(siblings.size());
     const auto place = std::upper_bound(
@@ -234,10 +229,12 @@ void TreeModel::sortPendingChildren()
         return QAnyStringView::compare(textView(a), textView(b), Qt::CaseInsensitive) < 0;
     };
     for (const PendingSort &pending : pendingSorts_) {
-        auto &siblings = childrenOf(pending.parent);
-        const auto appended = siblings.begin() + qsizetype(pending.firstAppended);
-        std::stable_sort(appended, siblings.end(), before);
-        std::inplace_merge(siblings.begin(), appended, siblings.end(), before);
+        const ChildLists::List list = childLists_[size_t(pending.parent)];
+        Node *const first = lists_.begin(list);
+        Node *const last = lists_.end(list);
+        Node *const appended = first + pending.firstAppended;
+        std::stable_sort(appended, last, before);
+        std::inplace_merge(first, appended, last, before);
         flags_[size_t(pending.parent)] &= quint8(~PendingSortFlag);
         rowsStale_[size_t(pending.parent)] = true;
     }
@@ -284,8 +281,8 @@ void TreeModel::finishLookup(const KeyLookahead &lookahead) const
         return;
     const auto node = size_t(lookahead.candidate);
     strings_.prefetch(keys_[node]);
-    if (const qint32 list = childLists_[node]; list != NoNode)
-        prefetchLine(&lists_[size_t(list)]);
+    if (const ChildLists::List list = childLists_[node]; list != NoNode)
+        lists_.prefetch(list);
 }
 
 TreeModel::Node TreeModel::find(QAnyStringView key, size_t hash) const
@@ -428,26 +425,24 @@ void TreeModel::noteExpanded(Node node, bool expanded)
         flags_.at(size_t(node)) &= quint8(~ExpandedFlag);
 }
 
-const std::vector<TreeModel::Node> &TreeModel::childrenOf(Node node) const
+ChildLists::Range TreeModel::childrenOf(Node node) const
 {
     if (node == NoNode)
-        return topLevel_;
-    const qint32 list = childLists_.at(size_t(node));
-    return list == NoNode ? noChildren : lists_[size_t(list)];
+        return {topLevel_.data(), topLevel_.size()};
+    const ChildLists::List list = childLists_.at(size_t(node));
+    return list == NoNode ? ChildLists::Range() : lists_.nodes(list);
 }
 
-std::vector<TreeModel::Node> &TreeModel::childrenOf(Node node)
+void TreeModel::insertChild(Node parent, int row, Node node)
 {
-    if (node == NoNode)
-        return topLevel_;
-    qint32 &list = childLists_.at(size_t(node));
-    if (list == NoNode) {
-        list = qint32(lists_.size());
-        // The smallest block the allocator hands out holds this many: taking
-        // it at once spares most families any regrowth, at no cost in memory.
-        lists_.emplace_back().reserve(smallestList);
+    if (parent == NoNode) {
+        topLevel_.insert(topLevel_.begin() + row, node);
+        return;
     }
-    return lists_[size_t(list)];
+    ChildLists::List &list = childLists_.at(size_t(parent));
+    if (list == NoNode)
+        list = lists_.add();
+    lists_.insert(list, size_t(row), node);
 }
 
 int TreeModel::rowOf(Node node) const
@@ -455,7 +450,7 @@ int TreeModel::rowOf(Node node) const
     const Node parent = parents_[size_t(node)];
     const bool stale = parent == NoNode ? topLevelRowsStale_ : bool(rowsStale_[size_t(parent)]);
     if (stale) {
-        const auto &siblings = childrenOf(parent);
+        const auto siblings = childrenOf(parent);
         for (size_t row = 0; row < siblings.size(); ++row)
             rows_[size_t(siblings[row])] = qint32(row);
         if (parent == NoNode)
@@ -484,7 +479,7 @@ QModelIndex TreeModel::index(int row, int column, const QModelIndex &parent) con
 {
     if (column != 0 || row < 0 || (parent.isValid() && parent.column() != 0))
         return {};
-    const auto &siblings = childrenOf(nodeAt(parent));
+    const auto siblings = childrenOf(nodeAt(parent));
     if (size_t(row) >= siblings.size())
         return {};
     return createIndex(row, 0, internalIdOf(siblings[size_t(row)]));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ChildLists.h"
 #include "KeyIndex.h"
 #include "TextStore.h"
 
@@ -103,8 +104,9 @@ public:
     Node parentOf(Node node) const { return parents_.at(size_t(node)); }
     int childCount(Node node) const { return int(childrenOf(node).size()); }
     Node childAt(Node node, int row) const { return childrenOf(node).at(size_t(row)); }
-    // The children of a node, or the roots for NoNode, in the order shown.
-    const std::vector<Node> &children(Node node) const { return childrenOf(node); }
+    // The children of a node, or the roots for NoNode, in the order shown;
+    // valid until the next node is added.
+    ChildLists::Range children(Node node) const { return childrenOf(node); }
     // Texts of the top-level node and every node down to this one, joined
     // by the path separator.
     QString fullPath(Node node) const;
@@ -165,8 +167,8 @@ private:
     QString shownText(Node node) const;
     quint64 numberBits(Node node) const { return tagNumbers_[tagValues_[size_t(node)]]; }
     void setNumberBits(Node node, quint64 bits);
-    const std::vector<Node> &childrenOf(Node node) const;
-    std::vector<Node> &childrenOf(Node node);
+    ChildLists::Range childrenOf(Node node) const;
+    void insertChild(Node parent, int row, Node node);
     int rowOf(Node node) const;
     void endBulkInsertion();
 
@@ -181,10 +183,10 @@ private:
     std::vector<quint64> tagNumbers_;
     NodeArray<Node> parents_;
     NodeArray<quint16> depths_; // levels from the top down to the node
-    // Children of the nodes that have some: childLists_ holds an index into
+    // Children of the nodes that have some: childLists_ holds a list of
     // lists_, or NoNode.
-    NodeArray<qint32> childLists_;
-    NodeArray<std::vector<Node>> lists_;
+    NodeArray<ChildLists::List> childLists_;
+    ChildLists lists_;
     std::vector<Node> topLevel_;
     NodeArray<quint8> images_;
     NodeArray<quint8> flags_;
