@@ -47,6 +47,12 @@ Recordset::Recordset(std::shared_ptr<Database> database, QString statement, QStr
     open();
 }
 
+Recordset::~Recordset()
+{
+    if (inBatches_)
+        closeCursor(false);
+}
+
 void Recordset::open()
 {
     const SQLUINTEGER extensions = getDataExtensions(connection_->get());

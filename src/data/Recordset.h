@@ -42,6 +42,12 @@ public:
     // parameters: the values never become part of the statement's text.
     Recordset(std::shared_ptr<Database> database, QString statement, QStringList parameters,
               CursorType type);
+    // A cursor left midway ends its transaction: nothing else may hold the
+    // server's locks meanwhile. Only cursors read in batches ask the server
+    // anything here, and those are let go on the thread that read them.
+    ~Recordset();
+    Recordset(const Recordset &) = delete;
+    Recordset &operator=(const Recordset &) = delete;
 
     // True once the cursor has moved past its last row, and at once for an
     // empty result.
