@@ -91,9 +91,10 @@ public:
     // read-only transaction: PostgreSQL's driver otherwise takes in each
     // result whole, a million terms in some 400 MB.
     bool readsInBatches() const { return numbersRowsInOrder(); }
-    // Rows a batch holds: a few megabytes in the driver, and a round trip
-    // for every batch (a multiple of the rows a block fetch asks for).
-    static constexpr int batchRows = 16384;
+    // Rows a batch holds, a multiple of the rows a block fetch asks for:
+    // some 3 MB in the driver, a round trip for each. Smaller batches cost
+    // more round trips and time for little memory; larger ones, memory.
+    static constexpr int batchRows = 8192;
     // A name for a new server cursor, not used before on this connection.
     QString newCursorName() { return QStringLiteral("kestrelon_rows_%1").arg(++cursors_); }
 
