@@ -493,6 +493,37 @@ private slots:
         }
     }
 
+    // The round trips that a start-up on the demo data and a Define wait
+    // for, as the proxy counts the client's turns: the login (3), the
+    // driver's own two statements, the catalogue, whether the stratigraphy
+    // may be read, the lithology's rows (one batch), then the
+    // stratigraphy's rows with the end of the lithology's transaction; one
+    // for each Define. The TCP connect adds a round trip of its own.
+    // Bound: at most 9 turns at start-up, 1 for a Define.
+    void roundTrips()
+    {
+        NetworkLink &link = NetworkLink::instance();
+        useOdbcIni(link.dataSource(QStringLiteral("kestrelon")));
+        // "connections C turns T up U down D"
+        const auto turns = [&link] {
+            return link.proxy(QStringLiteral("count")).section(u' ', 3, 3).toInt();
+        };
+        link.proxy(QStringLiteral("zero"));
+        BoxCatcher boxes;
+        Form1 form;
+        form.Form_Load();
+        QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        const int atStart = turns();
+        const FormProbe probe(form);
+        probe.select(QStringLiteral("Granite103"));
+        QVERIFY(probe.pressDefine());
+        const int define = turns() - atStart;
+        qInfo("start-up: %d turns; Define: %d", atStart, define);
+        QVERIFY2(atStart <= 9, qPrintable(QString::number(atStart)));
+        QCOMPARE(define, 1);
+        QVERIFY(probe.description().startsWith(QStringLiteral("Granite: ")));
+    }
+
     // The server stops answering right after it accepted the login, before
     // the session is ready for queries: the start-up gives up and says that
     // the data source cannot be reached.
