@@ -35,7 +35,12 @@ QString Recordset::statementText()
     }
     leavesTransactionOpen_ = database_->takeLeaveTransactionOpen();
     cursorName_ = database_->newCursorName();
-    return QStringLiteral("%1BEGIN READ ONLY; DECLARE %2 NO SCROLL CURSOR FOR %3; %4")
+    // The server plans a cursor for its first rows, unless told that all
+    // are wanted: then it plans the query as it plans it on its own, and
+    // the rows come in the order that the program's other queries of the
+    // row set see.
+    return QStringLiteral("%1BEGIN READ ONLY; SET LOCAL cursor_tuple_fraction = 1; "
+                          "DECLARE %2 NO SCROLL CURSOR FOR %3; %4")
         .arg(pending ? QStringLiteral("COMMIT; ") : QString(), cursorName_, sql_,
              fetchText(cursorName_));
 }
