@@ -250,12 +250,11 @@ private slots:
 
     // A vocabulary that takes about 45 s to arrive over a slow link loads:
     // the time limit measures silence, not length. Meanwhile the progress
-    // window counts what arrives: in bytes, while the driver takes in the
-    // whole result before it hands over a row.
+    // window counts what arrives: in bytes until the driver hands over the
+    // first batch of rows, then in rows, batch by batch.
     // Bound: the load completes, and the count grows at least every 5 s.
     void slowLinkLoads()
     {
-        const QString unit = QStringLiteral("MB received");
         NetworkLink &link = NetworkLink::instance();
         createBigVocabulary(bigTerms);
         useOdbcIni(link.dataSource(bigDatabase));
@@ -278,11 +277,16 @@ private slots:
         const FormProbe probe(form);
         QCOMPARE(probe.tree->childCount(probe.tree->item(QStringLiteral("lith6"))), 20);
         QVERIFY2(took > 36000, "the link was not slow enough to test the time limit");
-        const QStringList withUnit = progress.texts().filter(unit);
-        QVERIFY2(withUnit.size() >= took / 5000, qPrintable(progress.texts().join(u'\n')));
-        for (qsizetype i = 1; i < withUnit.size(); ++i)
-            QVERIFY2(shownNumber(withUnit[i]) >= shownNumber(withUnit[i - 1]),
-                     qPrintable(withUnit.join(u'\n')));
+        const QStringList &texts = progress.texts();
+        QVERIFY2(texts.size() >= took / 5000, qPrintable(texts.join(u'\n')));
+        const QStringList inRows = texts.filter(QStringLiteral(" rows"));
+        QVERIFY2(inRows.size() >= took / 2 / 5000, qPrintable(texts.join(u'\n')));
+        for (const QString &unit : {QStringLiteral("MB received"), QStringLiteral(" rows")}) {
+            const QStringList withUnit = texts.filter(unit);
+            for (qsizetype i = 1; i < withUnit.size(); ++i)
+                QVERIFY2(shownNumber(withUnit[i]) >= shownNumber(withUnit[i - 1]),
+                         qPrintable(withUnit.join(u'\n')));
+        }
     }
     // Define waits for the server when the link stops passing anything:
     // every packet lost (a black hole: even a new connection waits until
@@ -487,6 +491,37 @@ private slots:
             QVERIFY2(sinceBroken.elapsed() < 37000,
                      qPrintable(QString::number(sinceBroken.elapsed())));
         }
+    }
+
+    // The round trips that a start-up on the demo data and a Define wait
+    // for, as the proxy counts the client's turns: the login (3), the
+    // driver's own two statements, the catalogue, whether the stratigraphy
+    // may be read, the lithology's rows (one batch), then the
+    // stratigraphy's rows with the end of the lithology's transaction; one
+    // for each Define. The TCP connect adds a round trip of its own.
+    // Bound: at most 9 turns at start-up, 1 for a Define.
+    void roundTrips()
+    {
+        NetworkLink &link = NetworkLink::instance();
+        useOdbcIni(link.dataSource(QStringLiteral("kestrelon")));
+        // "connections C turns T up U down D"
+        const auto turns = [&link] {
+            return link.proxy(QStringLiteral("count")).section(u' ', 3, 3).toInt();
+        };
+        link.proxy(QStringLiteral("zero"));
+        BoxCatcher boxes;
+        Form1 form;
+        form.Form_Load();
+        QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        const int atStart = turns();
+        const FormProbe probe(form);
+        probe.select(QStringLiteral("Granite103"));
+        QVERIFY(probe.pressDefine());
+        const int define = turns() - atStart;
+        qInfo("start-up: %d turns; Define: %d", atStart, define);
+        QVERIFY2(atStart <= 9, qPrintable(QString::number(atStart)));
+        QCOMPARE(define, 1);
+        QVERIFY(probe.description().startsWith(QStringLiteral("Granite: ")));
     }
 
     // The server stops answering right after it accepted the login, before

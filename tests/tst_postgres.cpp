@@ -142,6 +142,69 @@ private slots:
 
     void idleWithDefaultSettings() { expectIdleAfterEachRequest(); }
 
+    // A row set larger than a batch comes whole and in order, however its
+    // rows fall into batches (the last one full, empty or a single row),
+    // and the session is idle afterwards. A row that fails in a later
+    // batch ends the start-up with the server's message.
+    void readsEveryRowInBatches_data()
+    {
+        QTest::addColumn<int>("terms");
+        QTest::addColumn<int>("failingTerm"); // 0: none
+        QTest::newRow("a batch and a row") << 8193 << 0;
+        QTest::newRow("two whole batches") << 16384 << 0;
+        QTest::newRow("several batches") << 30000 << 0;
+        QTest::newRow("a failure in the third batch") << 30000 << 20000;
+    }
+    void readsEveryRowInBatches()
+    {
+        QFETCH(int, terms);
+        QFETCH(int, failingTerm);
+        const QString database = QStringLiteral("kestrelon_batches");
+        QCOMPARE(postgres::run(QStringLiteral("postgres"),
+                               QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE); "
+                                              "CREATE DATABASE %1")
+                                   .arg(database)),
+                 0);
+        // Term i lies under term i / 2; the failing term's definition
+        // divides by zero when it is read. The view's rows come in the
+        // order the table was written, one by one as they are fetched.
+        QCOMPARE(postgres::run(database, QStringLiteral(R"(
+CREATE TABLE term AS SELECT i AS id FROM generate_series(1, %1) AS i;
+CREATE VIEW QryLithParent AS
+SELECT 'Term ' || id AS Lithology, CASE WHEN id > 1 THEN 'Term ' || id / 2 END AS Parent,
+       floor(log(2, id) + 0.000001)::int + 1 AS Lith_level, id AS lith_id,
+       CASE WHEN id > 1 THEN id / 2 END AS parent_id,
+       CASE WHEN id > 1 THEN floor(log(2, id / 2) + 0.000001)::int + 1 END AS parent_level,
+       'Definition ' || (1 / (id - %2))::text AS description
+FROM term;
+GRANT SELECT ON QryLithParent TO "user";
+)")
+                                             .arg(terms)
+                                             .arg(failingTerm > 0 ? failingTerm : -1)),
+                 0);
+        useOdbcIni(postgresDataSource(database));
+        BoxCatcher boxes;
+        Form1 form;
+        form.Form_Load();
+        if (failingTerm > 0) {
+            QVERIFY(form.isUnloaded());
+            QCOMPARE(boxes.boxes().size(), 1);
+            const QString text = boxes.boxes().first().text;
+            QVERIFY2(text.contains(QStringLiteral("division by zero")), qPrintable(text));
+            return;
+        }
+        QVERIFY2(boxes.boxes().isEmpty(), qPrintable(boxes.texts().join(u'\n')));
+        const FormProbe probe(form);
+        QCOMPARE(probe.tree->nodeCount(), 1 + terms);
+        const QString last = QStringLiteral("Term %1%1").arg(terms);
+        QVERIFY(probe.tree->find(last) != kestrelon::TreeModel::NoNode);
+        const QString states =
+            postgres::value(QStringLiteral("postgres"),
+                            QStringLiteral("SELECT string_agg(state, ', ') FROM pg_stat_activity "
+                                           "WHERE usename = 'user'"));
+        QCOMPARE(states, QStringLiteral("idle"));
+    }
+
     void statementsWithDefaultSettings() { expectStatements(6, 1); }
 
     // The settings for a million terms, with which the driver reads through

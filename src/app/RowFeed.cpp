@@ -89,14 +89,19 @@ void RowFeed::read(const std::shared_ptr<Shared> &shared, const Open &open, cons
         CursorRowSource source(*cursor, layout, rewind);
         while (source.next(block)) {
             ++uncounted;
-            if (block.rowCount() == blockRows && !pushBlock(*shared, block, uncounted))
+            if (block.rowCount() == blockRows && !pushBlock(*shared, block, uncounted)) {
+                // The server's cursor, and its transaction, end here.
+                cursor->close();
                 return;
+            }
         }
     } catch (const Error &error) {
         failure = error;
     } catch (const std::exception &error) {
         failure = asError(error);
     }
+    if (failure)
+        cursor->close();
     {
         const std::lock_guard lock(shared->mutex);
         if (shared->progress)

@@ -85,6 +85,10 @@ void SourceLoader::read(LoadResult &result)
         database,
         [database, &stratigraphy] {
             stratigraphy = offersStratigraphy(*database);
+            // Where the lithology is read in a transaction, the
+            // stratigraphy's query ends it.
+            if (stratigraphy)
+                database->leaveTransactionToNextStatement();
             return database->openRecordset(LithRow.rowSet);
         },
         *lithologyRules().layout, lithologyRules().rewinds, *progress_);

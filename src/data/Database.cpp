@@ -92,6 +92,8 @@ void Database::replaceLost(const odbc::Handle &lost)
     Connection fresh = workspace_->connect(name_);
     // The old spare statement goes before its connection may.
     takeUp(fresh.handle->get());
+    // The lost connection's transaction ended with it.
+    inTransaction_ = false;
     connection_ = std::move(fresh.handle);
     sockets_ = std::move(fresh.sockets);
 }
@@ -112,7 +114,9 @@ std::shared_ptr<Recordset> Database::openRecordset(const QString &rowSetName, Cu
     for (qsizetype i = 0;; ++i) {
         try {
             auto rows = std::make_shared<Recordset>(
-                shared_from_this(), QStringLiteral("SELECT * FROM ") + spellings[i], type);
+                shared_from_this(), QStringLiteral("SELECT * FROM ") + spellings[i], type,
+                type == CursorType::ForwardOnly && readsInBatches() ? Reading::InBatches
+                                                                    : Reading::Whole);
             resolved_.insert(rowSetName, spellings[i]);
             knownColumns_.insert(rowSetName, rows->fieldNames());
             return rows;

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace kestrelon {
 
@@ -22,6 +23,9 @@ struct Connection;
 
 // How a row cursor may move: forward only, or also back to its first row.
 enum class CursorType { ForwardOnly, Rewindable };
+// Whether a cursor's rows come whole with its query, or in batches where the
+// data source has them read so (see Database::readsInBatches).
+enum class Reading { Whole, InBatches };
 
 // An open connection to one ODBC data source. Every call that waits for the
 // data source has a time limit. When the connection is lost (the server
@@ -73,13 +77,36 @@ public:
     // it, quoted; a name the catalogue does not list is sent as given. Of
     // several spellings, the first that a query can read is taken (one may
     // lie in a schema the login may not use, or that is not on its search
-    // path), and kept for later queries.
+    // path), and kept for later queries. A forward-only cursor reads in
+    // batches where the data source has them read so.
     std::shared_ptr<Recordset> openRecordset(const QString &rowSetName,
                                              CursorType type = CursorType::ForwardOnly);
     // The same rows with only the named columns, in that order; the column
     // names are sent unquoted.
     std::shared_ptr<Recordset> openRecordset(const QString &rowSetName, const QStringList &columns,
                                              CursorType type = CursorType::ForwardOnly);
+
+    // Whether a forward-only cursor over a whole row set reads it through a
+    // cursor of the server's own, a batch of rows a round trip, inside a
+    // read-only transaction: PostgreSQL's driver otherwise takes in each
+    // result whole, a million terms in some 400 MB.
+    bool readsInBatches() const { return numbersRowsInOrder(); }
+    // Rows a batch holds, a multiple of the rows a block fetch asks for:
+    // some 3 MB in the driver, a round trip for each. Smaller batches cost
+    // more round trips and time for little memory; larger ones, memory.
+    static constexpr int batchRows = 8192;
+    // A name for a new server cursor, not used before on this connection.
+    QString newCursorName() { return QStringLiteral("kestrelon_rows_%1").arg(++cursors_); }
+
+    // Whether a read-only transaction that an earlier read opened is still
+    // open: the next statement ends it.
+    bool inTransaction() const { return inTransaction_; }
+    void setInTransaction(bool open) { inTransaction_ = open; }
+    // Asks that the next read in batches leave its transaction open at its
+    // end, for the statement that follows at once to end it: a round trip
+    // fewer.
+    void leaveTransactionToNextStatement() { leaveTransactionOpen_ = true; }
+    bool takeLeaveTransactionOpen() { return std::exchange(leaveTransactionOpen_, false); }
 
     // The rows of a query; its `?` markers take `parameters` as bound text.
     std::shared_ptr<Recordset> openQuery(const QString &query, const QStringList &parameters = {});
@@ -191,6 +218,9 @@ private:
     QString systemName_;
     QString driverName_;
     bool describesAsDeclared_ = true;
+    quint64 cursors_ = 0;
+    bool inTransaction_ = false; // on the current connection
+    bool leaveTransactionOpen_ = false;
     Interruption interruption_;
 };
 

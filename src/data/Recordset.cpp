@@ -27,9 +27,14 @@ constexpr size_t initialTextUnits = 256;
 
 } // namespace
 
-Recordset::Recordset(std::shared_ptr<Database> database, QString statement, CursorType type)
-    : Recordset(std::move(database), std::move(statement), QStringList(), type)
+Recordset::Recordset(std::shared_ptr<Database> database, QString statement, CursorType type,
+                     Reading reading)
+    : database_(std::move(database)), connection_(database_->connection()),
+      statement_(SQL_HANDLE_STMT, database_->allocateStatement(*connection_)),
+      sql_(std::move(statement)), type_(type), textBuffer_(initialTextUnits),
+      batchesAsked_(reading == Reading::InBatches && type == CursorType::ForwardOnly)
 {
+    open();
 }
 
 Recordset::Recordset(std::shared_ptr<Database> database, QString statement, QStringList parameters,
@@ -39,9 +44,20 @@ Recordset::Recordset(std::shared_ptr<Database> database, QString statement, QStr
       sql_(std::move(statement)), parameters_(std::move(parameters)), type_(type),
       textBuffer_(initialTextUnits)
 {
+    open();
+}
+
+Recordset::~Recordset()
+{
+    if (inBatches_)
+        closeCursor(false);
+}
+
+void Recordset::open()
+{
     const SQLUINTEGER extensions = getDataExtensions(connection_->get());
     anyOrder_ = extensions & SQL_GD_ANY_ORDER;
-    if (type == CursorType::Rewindable)
+    if (type_ == CursorType::Rewindable)
         askToScroll();
     else
         blockCapacity_ = blockCapacityFor(extensions, database_->driverName());
@@ -62,26 +78,38 @@ void Recordset::askToScroll()
 void Recordset::execute()
 {
     rowsPassed_ = 0;
+    const QString context = QStringLiteral("Cannot run \"%1\"").arg(sql_);
     if (runStatement())
         return;
     if (cutOff_ || !odbc::lostConnection(statement_.get(), connection_->get()))
-        fail(QStringLiteral("Cannot run \"%1\"").arg(sql_));
+        failEndingTransaction(context);
     database_->replaceLost(*connection_);
     moveToCurrentConnection();
     if (!runStatement())
-        fail(QStringLiteral("Cannot run \"%1\"").arg(sql_));
+        failEndingTransaction(context);
 }
 
 bool Recordset::runStatement()
 {
     if (!bindParameters())
         return false;
-    auto wide = odbc::toWide(sql_);
-    const Interruption::Call call = database_->interruptible(statement_.get());
-    const SQLRETURN rc =
-        watched([&] { return SQLExecDirectW(statement_.get(), wide.data(), SQL_NTS); });
+    const bool endsTransaction = database_->inTransaction();
+    auto wide = odbc::toWide(statementText());
+    SQLRETURN rc = SQL_ERROR;
+    {
+        const Interruption::Call call = database_->interruptible(statement_.get());
+        rc = watched([&] { return SQLExecDirectW(statement_.get(), wide.data(), SQL_NTS); });
+    }
     open_ = SQL_SUCCEEDED(rc);
-    return open_ || rc == SQL_NO_DATA;
+    if (!open_ && rc != SQL_NO_DATA)
+        return false;
+    // The transaction ended with the statement, and another began where
+    // the rows come in batches.
+    if (endsTransaction || inBatches_)
+        database_->setInTransaction(inBatches_);
+    if (inBatches_)
+        enterFirstBatch();
+    return true;
 }
 
 // Parameters are bound to the statement, so again after it was made anew.
@@ -128,11 +156,16 @@ void Recordset::moveToCurrentConnection()
 
 // Read to its end, a cursor is closed at once: on a server, an open cursor
 // keeps a transaction open, which holds locks and holds back clean-up.
-void Recordset::closeCursor()
+void Recordset::closeCursor(bool readToEnd)
 {
     if (open_)
         watched([this] { return SQLFreeStmt(statement_.get(), SQL_CLOSE); });
     open_ = false;
+    if (!inBatches_)
+        return;
+    inBatches_ = false;
+    if (!(readToEnd && leavesTransactionOpen_))
+        endTransaction();
 }
 
 bool Recordset::isSigned(SQLUSMALLINT column) const
@@ -208,23 +241,30 @@ void Recordset::describeColumns()
     used_.resize(columns_.size());
 }
 
-void Recordset::fetch(SQLSMALLINT orientation)
+SQLRETURN Recordset::fetchRow(SQLSMALLINT orientation)
 {
     const Interruption::Call call = database_->interruptible(statement_.get());
-    const SQLRETURN rc = watched([&] {
+    return watched([&] {
         return scrollable_ ? SQLFetchScroll(statement_.get(), orientation, 0)
                            : SQLFetch(statement_.get());
     });
+}
+
+void Recordset::fetch(SQLSMALLINT orientation)
+{
+    SQLRETURN rc = fetchRow(orientation);
+    if (rc == SQL_NO_DATA && nextBatch())
+        rc = fetchRow(orientation);
     if (rc == SQL_NO_DATA) {
         eof_ = true;
-        closeCursor();
+        closeCursor(true);
     } else if (SQL_SUCCEEDED(rc)) {
         eof_ = false;
     } else {
         eof_ = true;
         const Error failure =
             this->failure(QStringLiteral("Cannot read the next row of \"%1\"").arg(sql_));
-        closeCursor();
+        closeCursor(false);
         throw failure;
     }
     std::fill(loaded_.begin(), loaded_.end(), false);
@@ -254,7 +294,7 @@ void Recordset::moveFirst()
         fetch(SQL_FETCH_FIRST);
         return;
     }
-    closeCursor();
+    closeCursor(false);
     execute();
     fetch(SQL_FETCH_NEXT);
 }

@@ -28,14 +28,26 @@ namespace kestrelon {
 // same either way, row by row and in the order the query returns them. A
 // driver that claims to read cells of any row of a block but then loses
 // them or reads another row's is read a row a fetch instead.
+//
+// A cursor read in batches runs its query as a cursor of the server's own,
+// inside a read-only transaction, and fetches the next batch of rows from
+// it once the driver has handed over the last: the driver never holds more
+// than one batch. Read to its end, or closed, it ends the transaction.
 class Recordset
 {
 public:
-    Recordset(std::shared_ptr<Database> database, QString statement, CursorType type);
+    Recordset(std::shared_ptr<Database> database, QString statement, CursorType type,
+              Reading reading = Reading::Whole);
     // A query whose `?` markers take these texts, in order, as bound
     // parameters: the values never become part of the statement's text.
     Recordset(std::shared_ptr<Database> database, QString statement, QStringList parameters,
               CursorType type);
+    // A cursor left midway ends its transaction: nothing else may hold the
+    // server's locks meanwhile. Only cursors read in batches ask the server
+    // anything here, and those are let go on the thread that read them.
+    ~Recordset();
+    Recordset(const Recordset &) = delete;
+    Recordset &operator=(const Recordset &) = delete;
 
     // True once the cursor has moved past its last row, and at once for an
     // empty result.
@@ -74,6 +86,10 @@ public:
     // Rows the last fetch asked the driver for.
     SQLULEN rowsPerFetch() const { return block_ ? block_->capacity() : 1; }
 
+    // Stops reading: the cursor closes, and so does the transaction it
+    // reads in.
+    void close() { closeCursor(false); }
+
 private:
     struct Column
     {
@@ -86,19 +102,36 @@ private:
     // Rows a block holds for a driver with these SQLGetData extensions; 0
     // where cells must be read one by one.
     static SQLULEN blockCapacityFor(SQLUINTEGER extensions, const QString &driverName);
+    // Runs the query and stands on its first row.
+    void open();
     void askToScroll();
     void execute();
     bool runStatement();
+    // The text sent to run the query: in batches, the cursor's opening; and
+    // the end of a transaction an earlier read left open.
+    QString statementText();
+    // After the query ran in batches: moves to the first batch's rows.
+    void enterFirstBatch();
+    // Fetches the next batch from the server, once the driver has handed
+    // over a whole batch; false when the last batch was read.
+    bool nextBatch();
+    // Ends the connection's open transaction, if any; errors are left to
+    // the next statement to find.
+    void endTransaction();
+    [[noreturn]] void failEndingTransaction(const QString &context);
     bool bindParameters();
     void moveToCurrentConnection();
-    void closeCursor();
+    // `readToEnd`: the cursor moved past its last row, rather than stopping.
+    void closeCursor(bool readToEnd);
     void describeColumns();
     // Whether the driver says the column's numbers have a sign.
     bool isSigned(SQLUSMALLINT column) const;
     void fetch(SQLSMALLINT orientation);
+    SQLRETURN fetchRow(SQLSMALLINT orientation);
     void startBlocks();
     void nextBlockRow();
     void fetchBlock();
+    SQLRETURN fetchBlockRows();
     void positionOnBlockRow();
     bool provePositioning();
     FieldValue readUpTo(int index);
@@ -131,6 +164,13 @@ private:
     std::vector<bool> loaded_;
     int nextUnread_ = 0;
     std::vector<SQLWCHAR> textBuffer_;
+
+    // Reading in batches, asked for and, when the query last ran, begun.
+    bool batchesAsked_ = false;
+    bool inBatches_ = false;
+    bool leavesTransactionOpen_ = false; // for the statement that follows
+    QString cursorName_;
+    SQLLEN batchRowCount_ = 0; // rows of the batch the driver holds
 
     // Block reading: decided when the cursor opens, started at the first move.
     SQLULEN blockCapacity_ = 0; // 0: cell by cell throughout

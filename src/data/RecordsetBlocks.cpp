@@ -5,7 +5,6 @@
 // a fetch where it does not.
 #include "Recordset.h"
 
-
 namespace kestrelon {
 
 namespace {
@@ -62,12 +61,18 @@ void Recordset::nextBlockRow()
         return;
     if (failure_) {
         eof_ = true;
-        closeCursor();
+        closeCursor(false);
         const Error failure = *failure_;
         failure_.reset();
         throw failure;
     }
     fetchBlock();
+}
+
+SQLRETURN Recordset::fetchBlockRows()
+{
+    const Interruption::Call call = database_->interruptible(statement_.get());
+    return watched([this] { return block_->fetch(); });
 }
 
 void Recordset::fetchBlock()
@@ -76,13 +81,14 @@ void Recordset::fetchBlock()
         if (used_[i])
             block_->bind(int(i)); // a column the driver will not bind is read cell by cell
     }
-    const Interruption::Call call = database_->interruptible(statement_.get());
-    const SQLRETURN rc = watched([this] { return block_->fetch(); });
+    SQLRETURN rc = fetchBlockRows();
+    if (rc == SQL_NO_DATA && nextBatch())
+        rc = fetchBlockRows();
     blockRow_ = 0;
     positioned_ = true;
     if (rc == SQL_NO_DATA) {
         eof_ = true;
-        closeCursor();
+        closeCursor(true);
         return;
     }
     if (!SQL_SUCCEEDED(rc) || block_->stoppedByFailure()) {
@@ -92,7 +98,7 @@ void Recordset::fetchBlock()
             this->failure(QStringLiteral("Cannot read the next row of \"%1\"").arg(sql_));
         if (block_->rowCount() == 0) {
             eof_ = true;
-            closeCursor();
+            closeCursor(false);
             throw failure;
         }
         failure_ = failure;
@@ -155,7 +161,7 @@ std::optional<RawCell> Recordset::rawCell(int index) const
 void Recordset::fallBackToSingleRows()
 {
     const SQLULEN current = rowsPassed_;
-    closeCursor();
+    closeCursor(false);
     SQLHSTMT statement = statement_.get();
     SQLFreeStmt(statement, SQL_UNBIND);
     SQLSetStmtAttrW(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
@@ -169,7 +175,9 @@ void Recordset::fallBackToSingleRows()
     // Cells of this row read before may be another row's too.
     std::fill(loaded_.begin(), loaded_.end(), false);
     for (SQLULEN row = 0; row <= current; ++row) {
-        const SQLRETURN rc = watched([this] { return SQLFetch(statement_.get()); });
+        SQLRETURN rc = watched([this] { return SQLFetch(statement_.get()); });
+        if (rc == SQL_NO_DATA && nextBatch())
+            rc = watched([this] { return SQLFetch(statement_.get()); });
         if (rc == SQL_NO_DATA) {
             eof_ = true;
             throw Error(
