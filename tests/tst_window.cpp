@@ -15,6 +15,7 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 
 using namespace kestrelon;
 using namespace testsupport;
@@ -130,9 +131,10 @@ private slots:
         const FormProbe probe(form);
 
         QCOMPARE(form.windowTitle(), QStringLiteral("Kestrelon"));
-        const QList<QSize> iconSizes = form.windowIcon().availableSizes();
-        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
-            QVERIFY2(iconSizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+        // The globe's title-bar sizes; the large ones follow the first paint.
+        QCOMPARE(form.windowIcon().availableSizes(),
+                 QList<QSize>(
+                     {QSize(16, 16), QSize(32, 32), QSize(22, 22), QSize(24, 24), QSize(48, 48)}));
         const Qt::WindowFlags frame = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                       Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
         QCOMPARE(form.windowFlags() & frame, frame);
@@ -173,6 +175,24 @@ private slots:
         }
         QCOMPARE(QAccessible::queryAccessibleInterface(probe.lbl_level)->text(QAccessible::Name),
                  QStringLiteral("Level"));
+    }
+
+    // Once it has painted, the window, and the program's other windows with
+    // it, carry the globe at every size a desktop shows.
+    void iconAtEverySizeOncePainted()
+    {
+        ShownForm shown;
+        QVERIFY(shown.ready());
+        const QList<std::function<QIcon()>> icons{[&shown] { return shown.form.windowIcon(); },
+                                                  [] { return QApplication::windowIcon(); }};
+        for (const auto &icon : icons) {
+            QTRY_VERIFY(icon().availableSizes().contains(QSize(256, 256)));
+            const QList<QSize> sizes = icon().availableSizes();
+            for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+                QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+                QCOMPARE(icon().pixmap(QSize(size, size), 1.0).size(), QSize(size, size));
+            }
+        }
     }
 
     void shownCentredWithFocusInTheTree()
