@@ -5,6 +5,7 @@
 #include "RowFeed.h"
 
 #include "data/Database.h"
+#include "data/DriverPreload.h"
 #include "data/Engine.h"
 #include "data/HierarchyRow.h"
 #include "data/Recordset.h"
@@ -60,6 +61,11 @@ LoadResult SourceLoader::load()
     }
     progress_.reset();
     return result;
+}
+
+void SourceLoader::preloadDriver()
+{
+    kestrelon::preloadDriver(DataSourceName);
 }
 
 void SourceLoader::cancel()
