@@ -131,10 +131,11 @@ private slots:
         const FormProbe probe(form);
 
         QCOMPARE(form.windowTitle(), QStringLiteral("Kestrelon"));
-        // The globe's title-bar sizes; the large ones follow the first paint.
-        QCOMPARE(form.windowIcon().availableSizes(),
-                 QList<QSize>(
-                     {QSize(16, 16), QSize(32, 32), QSize(22, 22), QSize(24, 24), QSize(48, 48)}));
+        // At least the globe's title-bar sizes; the large ones may follow the
+        // first paint.
+        const QList<QSize> iconSizes = form.windowIcon().availableSizes();
+        for (const int size : {16, 22, 24, 32, 48})
+            QVERIFY2(iconSizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
         const Qt::WindowFlags frame = Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                       Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
         QCOMPARE(form.windowFlags() & frame, frame);

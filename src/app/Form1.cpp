@@ -76,7 +76,10 @@ template<typename Action> void Form1::guarded(Action action)
 Form1::Form1(QWidget *parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Kestrelon"));
-    setWindowIcon(Pictures::globeForTitleBar());
+    // The application's globe where the program has given it one: the
+    // window system decodes its pictures for the window once, not twice.
+    const QIcon applicationIcon = QApplication::windowIcon();
+    setWindowIcon(applicationIcon.isNull() ? Pictures::globeForTitleBar() : applicationIcon);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     createControls();
@@ -115,8 +118,9 @@ void Form1::completeWindowIcon()
 {
     iconCompleted_ = true;
     QTimer::singleShot(0, this, [this] {
-        QApplication::setWindowIcon(Pictures::globe());
-        setWindowIcon(Pictures::globe());
+        const QIcon globe = Pictures::globe(); // one set of pictures for both
+        QApplication::setWindowIcon(globe);
+        setWindowIcon(globe);
     });
 }
 
