@@ -29,7 +29,6 @@
 #include "StartClock.h"
 #include "app/Form1.h"
 #include "app/ProgramStart.h"
-#include "app/StartupWarmUp.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -169,10 +168,8 @@ double timeKeystroke(QTreeView &tv, PaintCounter &painted, QChar key)
 int firstPaint(int argc, char *argv[], double atMain)
 {
     QCoreApplication::setApplicationName(QStringLiteral("kestrelon"));
-    kestrelon::StartupWarmUp warmUp;
     QApplication application(argc, argv);
     kestrelon::setUpApplication();
-    warmUp.waitForFonts();
     failOnMessageBoxes();
 
     Form1 form;

@@ -25,9 +25,8 @@ ensure_packages() {
         "${missing[@]}"
 }
 
-# Qt's SVG module renders the icon's drawing at its sizes while building;
-# fontconfig's header lets the program read the font configuration early.
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev unixodbc-dev libfontconfig-dev)
+# Qt's SVG module renders the icon's drawing at its sizes while building.
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev unixodbc-dev)
 RUNTIME_PACKAGES=(unixodbc odbcinst libsqliteodbc sqlite3 qt6-qpa-plugins fonts-dejavu-core)
 # clang and its runtime libraries: the sanitised build and libFuzzer.
 TEST_PACKAGES=(libsqlite3-dev odbc-postgresql postgresql mariadb-server mariadb-client odbc-mariadb

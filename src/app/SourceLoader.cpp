@@ -5,7 +5,6 @@
 #include "RowFeed.h"
 
 #include "data/Database.h"
-#include "data/DriverPreload.h"
 #include "data/Engine.h"
 #include "data/HierarchyRow.h"
 #include "data/Recordset.h"
@@ -61,11 +60,6 @@ LoadResult SourceLoader::load()
     }
     progress_.reset();
     return result;
-}
-
-void SourceLoader::preloadDriver()
-{
-    kestrelon::preloadDriver(DataSourceName);
 }
 
 void SourceLoader::cancel()

@@ -51,8 +51,6 @@ public:
     SourceLoader &operator=(const SourceLoader &) = delete;
 
     LoadResult load();
-    // Loads the data source's ODBC driver ahead of a load(), from any thread.
-    static void preloadDriver();
     // Stops the reading from an event that it answers; load() then ends
     // as Cancelled.
     void cancel();

@@ -2,7 +2,6 @@
 #include "CommandLine.h"
 #include "Form1.h"
 #include "ProgramStart.h"
-#include "StartupWarmUp.h"
 
 #include <QApplication>
 
@@ -21,12 +20,8 @@ int main(int argc, char *argv[])
     nameTheApplication();
     kestrelon::readCommandLine(argc, argv);
 
-    // Fonts and driver are read while the application connects to the
-    // display; the window is the first to lay out text.
-    kestrelon::StartupWarmUp warmUp;
     QApplication application(argc, argv);
     kestrelon::setUpApplication();
-    warmUp.waitForFonts();
 
     Form1 form;
     form.Form_Load();
