@@ -28,6 +28,7 @@
 
 #include "StartClock.h"
 #include "app/Form1.h"
+#include "app/ProgramStart.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -161,10 +162,16 @@ double timeKeystroke(QTreeView &tv, PaintCounter &painted, QChar key)
     return elapsed;
 }
 
-// The start-up as a user waits for it: the window loads its data, shows,
-// and the tree view paints.
-int firstPaint(double atMain)
+// The start-up as a user waits for it, as the program's main() runs it: the
+// application set up, the window loaded and shown, until the tree view has
+// painted.
+int firstPaint(int argc, char *argv[], double atMain)
 {
+    QCoreApplication::setApplicationName(QStringLiteral("kestrelon"));
+    QApplication application(argc, argv);
+    kestrelon::setUpApplication();
+    failOnMessageBoxes();
+
     Form1 form;
     const double built = millisecondsSinceLaunch();
     form.Form_Load();
@@ -184,6 +191,8 @@ int firstPaint(double atMain)
 int main(int argc, char *argv[])
 {
     const double atMain = millisecondsSinceLaunch();
+    if (argc == 2 && argv[1] == QLatin1String("--first-paint"))
+        return firstPaint(argc, argv, atMain);
     QApplication application(argc, argv);
     if (argc < 2 || argc > 3)
         fail(QStringLiteral(
@@ -192,8 +201,6 @@ int main(int argc, char *argv[])
     const bool loadOnly = key == QLatin1String("--load-only");
     const QString sharedKey = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString();
     failOnMessageBoxes();
-    if (key == QLatin1String("--first-paint"))
-        return firstPaint(atMain);
 
     Form1 form;
     auto *tv = form.findChild<QTreeView *>(QStringLiteral("tv"));

@@ -20,6 +20,7 @@
 #include "tree/LithologyBuilder.h"
 #include "tree/StratigraphyBuilder.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
@@ -27,6 +28,7 @@
 #include <QResizeEvent>
 #include <QScopedValueRollback>
 #include <QShortcut>
+#include <QTimer>
 #include <QTreeView>
 
 using namespace kestrelon;
@@ -74,7 +76,10 @@ template<typename Action> void Form1::guarded(Action action)
 Form1::Form1(QWidget *parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Kestrelon"));
-    setWindowIcon(Pictures::globe());
+    // The application's globe where the program has given it one: the
+    // window system decodes its pictures for the window once, not twice.
+    const QIcon applicationIcon = QApplication::windowIcon();
+    setWindowIcon(applicationIcon.isNull() ? Pictures::globeForTitleBar() : applicationIcon);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     createControls();
@@ -93,12 +98,30 @@ void Form1::closeEvent(QCloseEvent *event)
 
 bool Form1::event(QEvent *event)
 {
+    if (!iconCompleted_ &&
+        (event->type() == QEvent::Paint || (event->type() == QEvent::Show && isMinimized())))
+        completeWindowIcon();
     if (event->type() == QEvent::DeferredDelete && staying_ > 0) {
         deleteWhenDone_ = true;
         stopReading();
         return true;
     }
     return QWidget::event(event);
+}
+
+// The window first shows with the globe's title-bar sizes, as do the
+// program's other windows until then: the window system takes the
+// application's icon when it creates a window. The large sizes follow the
+// window's first paint (or a start minimised), so that decoding them and
+// handing them to the window manager does not hold up the window.
+void Form1::completeWindowIcon()
+{
+    iconCompleted_ = true;
+    QTimer::singleShot(0, this, [this] {
+        const QIcon globe = Pictures::globe(); // one set of pictures for both
+        QApplication::setWindowIcon(globe);
+        setWindowIcon(globe);
+    });
 }
 
 void Form1::stopReading()

@@ -83,6 +83,7 @@ private:
     void createControls();
     void bindEvents();
     void placeOnScreen();
+    void completeWindowIcon();
 
     kestrelon::BuildReport buildLithology();
     kestrelon::BuildReport buildStratigraphy();
@@ -118,6 +119,7 @@ private:
     bool refocusDefine_ = false;
     bool loadStarted_ = false;
     bool unloaded_ = false;
+    bool iconCompleted_ = false;
     bool expandingFromCode_ = false;
     int staying_ = 0;
     bool deleteWhenDone_ = false;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Pictures.h"
 
+#include "DeferredIconEngine.h"
+
+#include <QImageReader>
 #include <QPixmap>
 
 #include "folder_closed20.xpm"
@@ -18,6 +21,8 @@ namespace {
 
 // The sizes rendered from the globe's drawing when the program was built.
 constexpr int renderedGlobeSizes[] = {22, 24, 48, 64, 128, 256};
+// The globe's pictures a title bar or a task bar shows.
+constexpr int largestForTitleBar = 48;
 
 // One icon whose selected look is the picture itself, not a tinted copy.
 QIcon untinted(const char *const xpm[])
@@ -29,16 +34,43 @@ QIcon untinted(const char *const xpm[])
     return icon;
 }
 
+// The globe rendered at one of those sizes. Read as the PNG it is, without
+// loading every image plugin to ask whether it knows the picture.
+QPixmap renderedGlobe(int size)
+{
+    QImageReader reader(QStringLiteral(":/icons/%1/kestrelon.png").arg(size), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+// The globe's pictures up to `largest` pixels, read when first shown.
+QIcon globeUpTo(int largest)
+{
+    QList<QSize> sizes{QSize(16, 16), QSize(32, 32)};
+    for (const int size : renderedGlobeSizes)
+        if (size <= largest)
+            sizes << QSize(size, size);
+    return QIcon(new DeferredIconEngine(sizes, [largest] {
+        QIcon icon;
+        icon.addPixmap(QPixmap(globe16_xpm));
+        icon.addPixmap(QPixmap(globe32_xpm));
+        for (const int size : renderedGlobeSizes)
+            if (size <= largest)
+                icon.addPixmap(renderedGlobe(size));
+        return icon;
+    }));
+}
+
 } // namespace
 
 QIcon globe()
 {
-    QIcon icon;
-    icon.addPixmap(QPixmap(globe16_xpm));
-    icon.addPixmap(QPixmap(globe32_xpm));
-    for (const int size : renderedGlobeSizes)
-        icon.addFile(QStringLiteral(":/icons/%1/kestrelon.png").arg(size), QSize(size, size));
-    return icon;
+    return globeUpTo(renderedGlobeSizes[std::size(renderedGlobeSizes) - 1]);
+}
+
+QIcon globeForTitleBar()
+{
+    return globeUpTo(largestForTitleBar);
 }
 
 QList<QIcon> imageList1()

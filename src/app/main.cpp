@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandLine.h"
 #include "Form1.h"
-#include "Pictures.h"
-#include "WindowAccessible.h"
+#include "ProgramStart.h"
 
 #include <QApplication>
 
@@ -22,11 +21,7 @@ int main(int argc, char *argv[])
     kestrelon::readCommandLine(argc, argv);
 
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Kestrelon"));
-    // Ties the window to the installed kestrelon.desktop and its icon.
-    QApplication::setDesktopFileName(QStringLiteral("kestrelon"));
-    QApplication::setWindowIcon(kestrelon::Pictures::globe());
-    kestrelon::presentWindowsAsWindows();
+    kestrelon::setUpApplication();
 
     Form1 form;
     form.Form_Load();
