@@ -69,6 +69,16 @@ QString rateFor(int terms, int seconds)
     return QStringLiteral("%1kbit").arg(qint64(terms) * bytesPerTerm * 8 / 1000 / seconds);
 }
 
+// The large vocabulary behind a link that takes about 45 s to bring it.
+NetworkLink &slowLinkToBigVocabulary()
+{
+    NetworkLink &link = NetworkLink::instance();
+    createBigVocabulary(bigTerms);
+    useOdbcIni(link.dataSource(bigDatabase));
+    link.setRate(rateFor(bigTerms, 45));
+    return link;
+}
+
 // Ends the test process when the program has not come back in time: a
 // window's thread held inside the driver answers nothing, not even a test.
 class HangGuard
@@ -255,10 +265,7 @@ private slots:
     // Bound: the load completes, and the count grows at least every 5 s.
     void slowLinkLoads()
     {
-        NetworkLink &link = NetworkLink::instance();
-        createBigVocabulary(bigTerms);
-        useOdbcIni(link.dataSource(bigDatabase));
-        link.setRate(rateFor(bigTerms, 45));
+        slowLinkToBigVocabulary();
         const HangGuard guard(std::chrono::minutes(4), "a slow link's start-up");
 
         BoxCatcher boxes;
@@ -385,10 +392,7 @@ private slots:
     void stalledLinkDuringStartUp()
     {
         QFETCH(QString, state);
-        NetworkLink &link = NetworkLink::instance();
-        createBigVocabulary(bigTerms);
-        useOdbcIni(link.dataSource(bigDatabase));
-        link.setRate(rateFor(bigTerms, 45));
+        NetworkLink &link = slowLinkToBigVocabulary();
         const HangGuard guard(std::chrono::minutes(3), "a start-up cancelled on a stalled link");
 
         BoxCatcher boxes;
