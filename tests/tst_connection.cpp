@@ -4,6 +4,10 @@
 #include "support/FormProbe.h"
 #include "support/SqliteFile.h"
 
+#include "data/UserDataSourceFile.h"
+
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace testsupport;
@@ -61,6 +65,45 @@ private slots:
         auto restore = qScopeGuard(
             [] { postgres::run("postgres", "ALTER ROLE \"user\" PASSWORD 'tamarisk'"); });
         expectConnectionMessage(postgresDataSource());
+    }
+
+    // Where the user's own odbc.ini is missing, the driver manager gets a
+    // file that opening cannot create; where it exists, it stays in use.
+    void userDataSourceFileIsNeverCreated_data()
+    {
+        QTest::addColumn<QByteArray>("odbcIni");
+        QTest::addColumn<bool>("homeHasFile");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("ODBCINI names a file") << QByteArray("@/mine.ini") << false << QByteArray();
+        QTest::newRow("ODBCINI names no file")
+            << QByteArray("@/absent.ini") << true << QByteArray("/dev/null");
+        QTest::newRow("ODBCINI names a dangling link")
+            << QByteArray("@/dangling.ini") << true << QByteArray("/dev/null");
+        QTest::newRow("ODBCINI names /dev/null")
+            << QByteArray("/dev/null") << false << QByteArray();
+        QTest::newRow("home has .odbc.ini") << QByteArray() << true << QByteArray();
+        QTest::newRow("home lacks .odbc.ini") << QByteArray() << false << QByteArray("/dev/null");
+        QTest::newRow("empty ODBCINI is unset") << QByteArray("") << true << QByteArray();
+    }
+
+    void userDataSourceFileIsNeverCreated()
+    {
+        QFETCH(QByteArray, odbcIni);
+        QFETCH(bool, homeHasFile);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        const QByteArray root = QFile::encodeName(dir.path());
+        QVERIFY(QFile(dir.filePath("mine.ini")).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(dir.filePath("gone.ini"), dir.filePath("dangling.ini")));
+        const QByteArray home = root + "/home";
+        QVERIFY(QDir().mkpath(QFile::decodeName(home)));
+        if (homeHasFile)
+            QVERIFY(QFile(QFile::decodeName(home + "/.odbc.ini")).open(QIODevice::WriteOnly));
+        odbcIni.replace('@', root);
+
+        QCOMPARE(kestrelon::odbcIniThatCreatesNothing(odbcIni, home), expected);
+        QCOMPARE(kestrelon::userDataSourceFile(odbcIni, home),
+                 odbcIni.isEmpty() ? home + "/.odbc.ini" : odbcIni);
     }
 };
 

@@ -3,6 +3,8 @@
 #include "Form1.h"
 #include "ProgramStart.h"
 
+#include "data/UserDataSourceFile.h"
+
 #include <QApplication>
 
 namespace {
@@ -19,6 +21,8 @@ int main(int argc, char *argv[])
 {
     nameTheApplication();
     kestrelon::readCommandLine(argc, argv);
+    // Before any thread starts: it may set an environment variable.
+    kestrelon::keepUserDataSourceFileUncreated();
 
     QApplication application(argc, argv);
     kestrelon::setUpApplication();
